@@ -1,0 +1,1 @@
+#include "entry/SelectorRows.h"
