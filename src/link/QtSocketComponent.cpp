@@ -1,1 +1,259 @@
 #include "link/QtSocketComponent.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+constexpr int MinPort = 1;
+constexpr int MaxPort = 65535;
+// A connection given up while it still sends gets this long to deliver its bytes.
+constexpr int LingerMs = 5000;
+
+bool isPort(int port)
+{
+    return port >= MinPort && port <= MaxPort;
+}
+
+// Closes a connection that nobody takes over.
+void refuse(qintptr handle)
+{
+    QTcpSocket socket;
+    if (socket.setSocketDescriptor(handle))
+        socket.abort();
+}
+
+} // namespace
+
+// Hands each incoming connection to the component as a bare handle, so that the
+// window decides whether the one socket takes it over.
+class QtSocketComponent::Server final : public QTcpServer
+{
+public:
+    explicit Server(QtSocketComponent *owner)
+        : QTcpServer(owner), m_owner(owner)
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr handle) override { m_owner->offerConnection(handle); }
+
+private:
+    QtSocketComponent *m_owner;
+};
+
+QtSocketComponent::QtSocketComponent(const QHostAddress &listenAddress, QObject *parent)
+    : SocketComponent(parent), m_listenAddress(listenAddress), m_server(new Server(this))
+{
+}
+
+QtSocketComponent::~QtSocketComponent()
+{
+    dropPendingConnection();
+    if (m_socket)
+        m_socket->abort();
+}
+
+bool QtSocketComponent::setBlocking(bool blocking)
+{
+    // Only the non-blocking mode exists: the window's thread never waits.
+    return !blocking;
+}
+
+bool QtSocketComponent::setProtocol(int protocol)
+{
+    return protocol == ProtocolTcp;
+}
+
+bool QtSocketComponent::setLocalPort(int port)
+{
+    if (port < 0 || port > MaxPort)
+        return false;
+    m_localPort = port;
+    return true;
+}
+
+bool QtSocketComponent::setRemotePort(int port)
+{
+    if (port < 0 || port > MaxPort)
+        return false;
+    m_remotePort = port;
+    return true;
+}
+
+bool QtSocketComponent::setHostName(const QString &host)
+{
+    m_hostName = host;
+    return true;
+}
+
+bool QtSocketComponent::connectToHost(const QString &host)
+{
+    if (!isPort(m_remotePort))
+        return false;
+    stopListening();
+    releaseConnection();
+    m_used = true;
+    m_failed = false;
+    auto *socket = new QTcpSocket(this);
+    // Devices answer to the port they were called from when they can; where
+    // that port is taken the connection goes out from any port.
+    if (isPort(m_localPort))
+        socket->bind(m_listenAddress, static_cast<quint16>(m_localPort), QAbstractSocket::ReuseAddressHint);
+    adopt(socket, false);
+    m_hostName = host;
+    socket->connectToHost(host, static_cast<quint16>(m_remotePort));
+    return true;
+}
+
+bool QtSocketComponent::write(const QByteArray &bytes)
+{
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+        return false;
+    return m_socket->write(bytes) == bytes.size();
+}
+
+QByteArray QtSocketComponent::read()
+{
+    if (!m_socket)
+        return QByteArray();
+    return m_socket->readAll();
+}
+
+bool QtSocketComponent::disconnectSocket()
+{
+    stopListening();
+    releaseConnection();
+    return true;
+}
+
+bool QtSocketComponent::closeSocket()
+{
+    disconnectSocket();
+    m_failed = false;
+    return true;
+}
+
+int QtSocketComponent::listen()
+{
+    stopListening();
+    if (m_socket)
+        return 1 + QAbstractSocket::OperationError;
+    m_used = true;
+    m_failed = false;
+    // Without a port the system would pick one that no device knows.
+    if (!isPort(m_localPort))
+        return 1 + QAbstractSocket::SocketAddressNotAvailableError;
+    if (!m_server->listen(m_listenAddress, static_cast<quint16>(m_localPort)))
+        return 1 + m_server->serverError();
+    return ListenOk;
+}
+
+bool QtSocketComponent::accept(qintptr handle)
+{
+    if (handle != m_pending || handle < 0)
+        return false;
+    m_pending = -1;
+    stopListening();
+    auto *socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(handle)) {
+        delete socket;
+        return false;
+    }
+    adopt(socket, true);
+    return true;
+}
+
+int QtSocketComponent::state() const
+{
+    if (m_socket) {
+        switch (m_socket->state()) {
+        case QAbstractSocket::ConnectedState:
+            if (m_socket->bytesToWrite() > 0)
+                return Write;
+            if (m_socket->bytesAvailable() > 0)
+                return Read;
+            return m_accepted ? Accept : Connect;
+        case QAbstractSocket::ClosingState:
+            return Disconnect;
+        case QAbstractSocket::UnconnectedState:
+            return m_failed ? Error : Idle;
+        default:
+            return Connect;
+        }
+    }
+    if (m_server->isListening())
+        return Listen;
+    if (m_failed)
+        return Error;
+    return m_used ? Idle : Unused;
+}
+
+void QtSocketComponent::offerConnection(qintptr handle)
+{
+    // The one socket holds at most one connection on offer; others are turned away.
+    if (m_pending >= 0 || m_socket) {
+        refuse(handle);
+        return;
+    }
+    m_pending = handle;
+    emit accepting(handle);
+}
+
+void QtSocketComponent::dropPendingConnection()
+{
+    if (m_pending >= 0)
+        refuse(m_pending);
+    m_pending = -1;
+}
+
+void QtSocketComponent::adopt(QTcpSocket *socket, bool accepted)
+{
+    m_socket = socket;
+    m_accepted = accepted;
+    connect(socket, &QTcpSocket::connected, this, [this, socket] {
+        emit connected();
+        if (m_socket == socket && socket->state() == QAbstractSocket::ConnectedState)
+            emit readyToWrite();
+    });
+    connect(socket, &QTcpSocket::readyRead, this, &SocketComponent::dataArrived);
+    connect(socket, &QTcpSocket::disconnected, this, &SocketComponent::disconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
+        // A peer that closes is reported as a disconnection, not as an error.
+        if (error == QAbstractSocket::RemoteHostClosedError)
+            return;
+        m_failed = true;
+        emit errorOccurred(error, socket->errorString());
+    });
+}
+
+void QtSocketComponent::releaseConnection()
+{
+    dropPendingConnection();
+    QTcpSocket *socket = m_socket;
+    m_socket = nullptr;
+    m_accepted = false;
+    if (!socket)
+        return;
+    // The window hears nothing more from a connection it gave up; bytes already
+    // written still go out before it closes.
+    socket->disconnect(this);
+    socket->disconnectFromHost();
+    if (socket->state() == QAbstractSocket::UnconnectedState) {
+        socket->deleteLater();
+        return;
+    }
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(LingerMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+}
+
+void QtSocketComponent::stopListening()
+{
+    dropPendingConnection();
+    if (m_server->isListening())
+        m_server->close();
+}

@@ -1,1 +1,59 @@
 #pragma once
+
+#include "link/SocketComponent.h"
+
+#include <QHostAddress>
+#include <QPointer>
+
+class QTcpServer;
+class QTcpSocket;
+
+// The socket component on Qt Network: asynchronous, on the thread that owns it,
+// without blocking waits. One connection at a time: while it serves a connection
+// it does not listen. It listens on the address given at construction (every
+// interface in the program, a loopback address in tests).
+class QtSocketComponent final : public SocketComponent
+{
+    Q_OBJECT
+
+public:
+    explicit QtSocketComponent(const QHostAddress &listenAddress, QObject *parent = nullptr);
+    ~QtSocketComponent() override;
+
+    bool setBlocking(bool blocking) override;
+    bool setProtocol(int protocol) override;
+    bool setLocalPort(int port) override;
+    bool setRemotePort(int port) override;
+    bool setHostName(const QString &host) override;
+
+    bool connectToHost(const QString &host) override;
+    bool write(const QByteArray &bytes) override;
+    QByteArray read() override;
+    bool disconnectSocket() override;
+    bool closeSocket() override;
+    int listen() override;
+    bool accept(qintptr handle) override;
+    int state() const override;
+
+    int localPort() const { return m_localPort; }
+
+private:
+    class Server;
+
+    void offerConnection(qintptr handle);
+    void dropPendingConnection();
+    void adopt(QTcpSocket *socket, bool accepted);
+    void releaseConnection();
+    void stopListening();
+
+    const QHostAddress m_listenAddress;
+    Server *m_server = nullptr;
+    QPointer<QTcpSocket> m_socket;
+    qintptr m_pending = -1;
+    int m_localPort = 0;
+    int m_remotePort = 0;
+    QString m_hostName;
+    bool m_used = false;
+    bool m_accepted = false;
+    bool m_failed = false;
+};

@@ -1,1 +1,163 @@
 #pragma once
+
+#include "shell/StatusLine.h"
+
+#include <QHostAddress>
+#include <QMessageBox>
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class SocketComponent;
+class TwoStateButton;
+
+// The program's one window: every control and all long-lived state, and the
+// handlers of their events. Everything runs on its event thread.
+class frmMain final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // What the window takes from the platform it runs on.
+    struct Platform
+    {
+        // Where the socket listens: every interface in the program, loopback in tests.
+        QHostAddress listenAddress = QHostAddress::Any;
+        // The folder of the program, which holds the settings file.
+        QString programFolder;
+    };
+
+    static const QString AppTitle;
+
+    explicit frmMain(const Platform &platform, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Form-level state.
+    QByteArray FramePreamble;
+    qint16 CurrentCommand = 0;
+    qint16 CurrentChannel = 0;
+    QByteArray RequestFrame;
+    bool LongReplyTimeout = false;
+    int RxTimeout = 0;
+    bool Listening = false;
+    bool PollingActive = false;
+    bool ResumePolling = false;
+    bool UpdatingPorts = false;
+    StatusLine::StateTexts StateText;
+    qint32 LastShownState = 0;
+    QString IniSection;
+    QString IniFilePath;
+    QString FLGateway;
+    QString FLPort;
+    QByteArray RxBuffer;
+
+    // Event log and status line.
+    void WriteLog(const QString &text);
+    void ShowSocketState(qint32 state);
+    void FillStateTexts();
+
+    // Layout.
+    void InitWindowLayout();
+    void PlaceInputLabels();
+
+    // Check-box rows.
+    qint16 GetTxPowerByte() const;
+    void GetFrequencyBytes(qint16 &HighByte, qint16 &LowByte) const;
+    void SetFrequencyBits(qint32 Code);
+    // Returns the attenuation in dB that the boxes now show.
+    qint16 SetTxPowerBits(qint16 Code);
+
+    // The socket's listening role.
+    void StartListening();
+    void CloseSocket();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void cmdBeenden_Click();
+    void Combo1_Click();
+    void Check2_Click(int Index);
+    void Check4_Click(int Index);
+    void Check5_Click(int Index);
+    void Check6_Click(int Index);
+    void Check7_Click(int Index);
+    void Check8_Click(int Index);
+    void Port1_Click(int Index);
+    void Timer2_Timer();
+
+    void ReadSettings();
+    void WriteSettings();
+    // Selecting the target kind always runs the target-kind switch, also when
+    // the entry was already selected.
+    void SelectTarget(int index);
+    QMessageBox::StandardButton MsgBox(QMessageBox::Icon icon, const QString &text, const QString &title);
+
+    const Platform m_platform;
+    bool m_activated = false;
+    bool m_unloaded = false;
+
+    QGroupBox *Frame5 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QGroupBox *fraControl = nullptr;
+    QPushButton *cmdTest = nullptr;
+    QPushButton *GetMesswerte = nullptr;
+    QPushButton *MesswerteLoop = nullptr;
+    QPushButton *cmdSetParameter = nullptr;
+    SocketComponent *SW = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    QPushButton *SinglePing = nullptr;
+    QPushButton *Command1 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QPushButton *cmdBeenden = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    std::array<QLineEdit *, 20> Text1{};
+    std::array<QCheckBox *, 8> Check1{};
+    QGroupBox *Frame2 = nullptr;
+    std::array<QLineEdit *, 20> Text2{};
+    std::array<QCheckBox *, 8> Check2{};
+    QGroupBox *Frame7 = nullptr;
+    std::array<QLineEdit *, 6> Text3{};
+    std::array<QCheckBox *, 6> Check3{};
+    std::array<QCheckBox *, 12> Check5{};
+    std::array<QCheckBox *, 3> Check6{};
+    QGroupBox *Frame8 = nullptr;
+    std::array<QLineEdit *, 6> Text5{};
+    std::array<QCheckBox *, 6> Check4{};
+    std::array<QCheckBox *, 12> Check7{};
+    std::array<QCheckBox *, 3> Check8{};
+    std::array<QLabel *, 20> Label15{};
+    // Captions of the LAN rows: Label1 to Label8 and Label16 to Label19.
+    std::array<QLabel *, 20> LanCaption{};
+    QGroupBox *Frame6 = nullptr;
+    std::array<QLineEdit *, 4> Text4{};
+    QLabel *Label14 = nullptr;
+    QListWidget *List1 = nullptr;
+    QLabel *Label9 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLabel *Label12 = nullptr;
+    QLabel *Label11 = nullptr;
+    QListWidget *List2 = nullptr;
+    std::array<TwoStateButton *, 4> Port1{};
+    std::array<QFrame *, 4> Shape1{};
+    std::array<QLabel *, 4> Label13{};
+    std::array<QPushButton *, 4> AutoSend{};
+};

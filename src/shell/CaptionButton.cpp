@@ -1,0 +1,33 @@
+#include "shell/CaptionButton.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace {
+
+constexpr int TextMargin = 3;
+
+} // namespace
+
+CaptionButton::CaptionButton(const QString &caption, QWidget *parent)
+    : QPushButton(caption, parent)
+{
+}
+
+void CaptionButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this)
+                     .adjusted(TextMargin, 0, -TextMargin, 0);
+    if (isDown() || isChecked())
+        area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(), isEnabled(),
+                         caption, QPalette::ButtonText);
+}
