@@ -1,0 +1,57 @@
+// Starts the real window in a folder whose settings name a free port, and
+// reports as soon as the window has been painted and the socket listens.
+
+#include "ProbeReport.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFile>
+#include <QListWidget>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port = probe.serverPort();
+    }
+    QFile ini(folder.filePath(QStringLiteral("TessraPrg.ini")));
+    if (!ini.open(QIODevice::WriteOnly))
+        return 2;
+    ini.write("[TessraProg]\r\nPort=" + QByteArray::number(port) + "\r\n");
+    ini.close();
+
+    frmMain window({QHostAddress::LocalHost, folder.path()});
+    bool painted = false;
+    struct PaintSeen : QObject
+    {
+        bool *painted;
+        explicit PaintSeen(bool *p) : painted(p) {}
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                *painted = true;
+            return false;
+        }
+    } paintSeen(&painted);
+    window.installEventFilter(&paintSeen);
+    auto *log = window.findChild<QListWidget *>(QStringLiteral("List1"));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (painted && window.Listening && log->count() > 0 && log->item(0)->text().endsWith(QLatin1String("Listen ON"))) {
+            poll.stop();
+            reportReady(static_cast<int>(window.findChildren<QWidget *>().size()) + 1);
+            QCoreApplication::quit();
+        }
+    });
+    poll.start(1);
+    window.show();
+    return QApplication::exec();
+}

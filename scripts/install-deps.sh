@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs the Debian packages the tool and its tests need, only those missing.
+set -eu
+PACKAGES="cmake make g++ qt6-base-dev libsimpleini-dev fonts-liberation2"
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+else
+    as_root="sudo"
+fi
+$as_root apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
