@@ -3,17 +3,36 @@
 // What a start-up probe tells its runner once its window is up: the monotonic
 // clock at that moment and the peak resident memory so far.
 
+#include <QMap>
+#include <QStringList>
+#include <QWidget>
 #include <cstdio>
 #include <ctime>
 #include <sys/resource.h>
 
-inline void reportReady(int widgets)
+// The widgets of a window by kind, "QLineEdit=70,QCheckBox=..." and their number.
+inline QString widgetKinds(const QWidget &window, int &count)
 {
+    QMap<QString, int> kinds;
+    const auto children = window.findChildren<QWidget *>();
+    for (const QWidget *w : children)
+        ++kinds[QString::fromLatin1(w->metaObject()->className())];
+    count = static_cast<int>(children.size()) + 1;
+    QStringList parts;
+    for (auto it = kinds.cbegin(); it != kinds.cend(); ++it)
+        parts << it.key() + QLatin1Char('=') + QString::number(it.value());
+    return parts.join(QLatin1Char(','));
+}
+
+inline void reportReady(const QWidget &window)
+{
+    int widgets = 0;
+    const QString kinds = widgetKinds(window, widgets);
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("READY %lld %ld %d\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
-                usage.ru_maxrss, widgets);
+    std::printf("READY %lld %ld %d %s\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                usage.ru_maxrss, widgets, qPrintable(kinds));
     std::fflush(stdout);
 }

@@ -1,31 +1,63 @@
-// The floor: a bare Qt Widgets program that shows as many widgets as the
-// tool's window, of the same kinds, and quits once it has been painted.
+// The floor: a bare Qt Widgets program that shows the same widgets as the
+// tool's window, kind for kind, and quits once it has been painted.
+//   startup_probe_floor QLineEdit=70,QCheckBox=58,...
 
 #include "ProbeReport.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
-#include <cstdlib>
+
+namespace {
+
+QWidget *make(const QString &kind, QWidget *parent)
+{
+    if (kind == QLatin1String("QLineEdit"))
+        return new QLineEdit(QStringLiteral("192"), parent);
+    if (kind == QLatin1String("QCheckBox"))
+        return new QCheckBox(QStringLiteral("Box"), parent);
+    if (kind == QLatin1String("QLabel"))
+        return new QLabel(QStringLiteral("Label"), parent);
+    if (kind == QLatin1String("QGroupBox"))
+        return new QGroupBox(QStringLiteral("Frame"), parent);
+    if (kind == QLatin1String("QComboBox"))
+        return new QComboBox(parent);
+    if (kind == QLatin1String("QListWidget"))
+        return new QListWidget(parent);
+    if (kind == QLatin1String("QFrame"))
+        return new QFrame(parent);
+    // Buttons of every kind, and the parts list views and combo boxes make of themselves.
+    if (kind.contains(QLatin1String("Button")))
+        return new QPushButton(QStringLiteral("Button"), parent);
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const int widgets = argc > 1 ? std::atoi(argv[1]) : 1;
     QWidget window;
     window.setFixedSize(965, 644);
     constexpr int Columns = 30;
-    for (int i = 1; i < widgets; ++i) {
-        QWidget *w = nullptr;
-        switch (i % 3) {
-        case 0: w = new QLineEdit(QStringLiteral("192"), &window); break;
-        case 1: w = new QCheckBox(QStringLiteral("Box"), &window); break;
-        default: w = new QPushButton(QStringLiteral("Button"), &window); break;
+    int placed = 0;
+    const QStringList kinds = argc > 1 ? QString::fromLatin1(argv[1]).split(QLatin1Char(',')) : QStringList();
+    for (const QString &entry : kinds) {
+        const QString kind = entry.section(QLatin1Char('='), 0, 0);
+        const int count = entry.section(QLatin1Char('='), 1, 1).toInt();
+        for (int i = 0; i < count; ++i) {
+            if (QWidget *w = make(kind, &window)) {
+                w->setGeometry((placed % Columns) * 32, (placed / Columns) * 24, 30, 22);
+                ++placed;
+            }
         }
-        w->setGeometry((i % Columns) * 32, (i / Columns) * 24, 30, 22);
     }
     bool painted = false;
     struct PaintSeen : QObject
@@ -44,7 +76,7 @@ int main(int argc, char *argv[])
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (painted) {
             poll.stop();
-            reportReady(static_cast<int>(window.findChildren<QWidget *>().size()) + 1);
+            reportReady(window);
             QCoreApplication::quit();
         }
     });

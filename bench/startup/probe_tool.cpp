@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (painted && window.Listening && log->count() > 0 && log->item(0)->text().endsWith(QLatin1String("Listen ON"))) {
             poll.stop();
-            reportReady(static_cast<int>(window.findChildren<QWidget *>().size()) + 1);
+            reportReady(window);
             QCoreApplication::quit();
         }
     });

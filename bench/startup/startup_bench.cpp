@@ -16,6 +16,7 @@ struct Sample
     double ms = 0;
     long kib = 0;
     int widgets = 0;
+    QString kinds;
 };
 
 long long monotonicNs()
@@ -33,8 +34,9 @@ bool run(const QString &program, const QStringList &arguments, Sample &sample)
     if (!process.waitForFinished(60000))
         return false;
     const QStringList words = QString::fromLatin1(process.readAllStandardOutput()).split(' ');
-    if (words.size() < 4 || words[0] != QLatin1String("READY"))
+    if (words.size() < 5 || words[0] != QLatin1String("READY"))
         return false;
+    sample.kinds = words[4].trimmed();
     sample.ms = (words[1].toLongLong() - started) / 1e6;
     sample.kib = words[2].toLong();
     sample.widgets = words[3].trimmed().toInt();
@@ -67,10 +69,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < runs; ++i) {
         Sample tool, floor;
         if (!run(QStringLiteral(PROBE_TOOL), {}, tool)
-            || !run(QStringLiteral(PROBE_FLOOR), {QString::number(first.widgets)}, floor)) {
+            || !run(QStringLiteral(PROBE_FLOOR), {first.kinds}, floor)) {
             std::fprintf(stderr, "a probe did not report\n");
             return 1;
         }
+        if (floor.widgets != first.widgets)
+            std::fprintf(stderr, "note: the floor shows %d widgets, the tool %d\n", floor.widgets, first.widgets);
         toolMs.push_back(tool.ms);
         floorMs.push_back(floor.ms);
         toolKib.push_back(tool.kib);
@@ -82,7 +86,7 @@ int main(int argc, char *argv[])
     };
     const double tm = median(toolMs), fm = median(floorMs);
     const long tk = median(toolKib), fk = median(floorKib);
-    std::printf("widgets: %d, runs: %d each, platform: %s\n", first.widgets, runs,
+    std::printf("widgets: %d (%s), runs: %d each, platform: %s\n", first.widgets, qPrintable(first.kinds), runs,
                 qgetenv("QT_QPA_PLATFORM").isEmpty() ? "display" : qgetenv("QT_QPA_PLATFORM").constData());
     std::printf("start-up until shown and listening: tool %.1f ms (%.1f..%.1f), floor %.1f ms (%.1f..%.1f), ratio %.2f\n",
                 tm, spread(toolMs).first, spread(toolMs).second, fm, spread(floorMs).first, spread(floorMs).second,
