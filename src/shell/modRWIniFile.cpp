@@ -1,21 +1,200 @@
 #include "shell/modRWIniFile.h"
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+// Debian's SimpleIni.h keeps its implementation behind SI_IMPLEMENTATION; the 8-bit
+// interface needs no character conversion, so ConvertUTF is not wanted either.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
 
 namespace modRWIniFile {
+namespace {
+
+// While the file is parsed, this section closes it, so that comments after the last key,
+// which SimpleIni would otherwise drop, attach to it and can be written back at the end.
+// It has no letters, so no hand-written section matches it in any case.
+constexpr char TrailingCommentSection[] = "\x01\x02\x03\x7f";
+
+enum class FileState { Missing, Loaded, Unusable };
+
+struct FileContent
+{
+    FileState state = FileState::Missing;
+    QByteArray bytes;
+};
+
+FileContent loadFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    // A folder, a pipe or a device would fail or block the read; none is a settings file.
+    if (!info.isFile() || info.size() > MaxIniFileSize)
+        return {FileState::Unusable, {}};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {FileState::Unusable, {}};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaxIniFileSize)
+        return {FileState::Unusable, {}};
+    return {FileState::Loaded, bytes};
+}
+
+// A NUL byte cannot be part of a line's text; taken as a line end, it leaves the lines
+// after it readable instead of ending the file there.
+QByteArray withoutNul(QByteArray bytes)
+{
+    return bytes.replace('\0', '\n');
+}
+
+// The file keeps the line ends it has; a new file gets the platform's own.
+QByteArray lineEndOf(const QByteArray &bytes)
+{
+    const qsizetype firstBreak = bytes.indexOf('\n');
+    if (firstBreak > 0 && bytes.at(firstBreak - 1) == '\r')
+        return QByteArrayLiteral("\r\n");
+    if (firstBreak >= 0)
+        return QByteArrayLiteral("\n");
+    return QByteArrayLiteral(SI_NEWLINE_A);
+}
+
+// Only the last value of a repeated key counts; every value is one line, written "key=value".
+void configure(CSimpleIniA &ini)
+{
+    ini.SetMultiKey(false);
+    ini.SetMultiLine(false);
+    ini.SetQuotes(false);
+    ini.SetAllowKeyOnly(false);
+    ini.SetSpaces(false);
+}
+
+bool hasLineBreak(const QString &name)
+{
+    return name.contains(u'\r') || name.contains(u'\n') || name.contains(QChar(u'\0'));
+}
+
+// A section name ends at "]"; a key at "=", and a line starting with ";", "#" or "[" is
+// a comment or a section, not a key.
+bool canBeSectionName(const QString &section)
+{
+    return !section.trimmed().isEmpty() && !hasLineBreak(section) && !section.contains(u']');
+}
+
+bool canBeKeyName(const QString &key)
+{
+    const QString trimmed = key.trimmed();
+    return !trimmed.isEmpty() && !hasLineBreak(key) && !key.contains(u'=') && !trimmed.startsWith(u';')
+        && !trimmed.startsWith(u'#') && !trimmed.startsWith(u'[');
+}
+
+// Blanks around a name are not part of it, in the file as in a look-up.
+QByteArray iniName(const QString &name)
+{
+    return name.trimmed().toLatin1();
+}
+
+// A value is one line: a line break in it would start a key of its own.
+QByteArray oneLine(const QString &value)
+{
+    QByteArray bytes = value.toLatin1();
+    std::replace_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    return bytes;
+}
+
+QByteArray commentOfSection(const CSimpleIniA &ini, const char *section)
+{
+    CSimpleIniA::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    for (const CSimpleIniA::Entry &entry : sections) {
+        if (std::strcmp(entry.pItem, section) == 0 && entry.pComment)
+            return QByteArray(entry.pComment);
+    }
+    return {};
+}
+
+} // namespace
 
 QString InitIniPath(const QString &programFolder)
 {
     return QDir(programFolder).filePath(QStringLiteral("TessraPrg.ini"));
 }
 
-QString ReadIniValue(const QString &, const QString &, const QString &, const QString &, int)
+QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
+                     const QString &file, int size)
 {
-    return QString();
+    const qsizetype room = std::max(size - 1, 0); // the buffer keeps one place for its terminator
+    QString value = defaultValue;
+    const FileContent content = loadFile(file);
+    if (content.state == FileState::Loaded) {
+        const QByteArray bytes = withoutNul(content.bytes);
+        CSimpleIniA ini;
+        configure(ini);
+        if (ini.LoadData(bytes.constData(), size_t(bytes.size())) >= 0) {
+            const char *stored = ini.GetValue(iniName(section).constData(), iniName(key).constData(), nullptr);
+            if (stored)
+                value = QString::fromLatin1(stored);
+        }
+    }
+    return value.left(room);
 }
 
-void WriteIniValue(const QString &, const QString &, const QString &, const QString &)
+bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file)
 {
+    if (!canBeSectionName(section) || !canBeKeyName(key))
+        return false;
+    // A file that is there but cannot be read is not replaced: its settings would be lost.
+    const FileContent content = loadFile(file);
+    if (content.state == FileState::Unusable)
+        return false;
+
+    QByteArray bytes = withoutNul(content.bytes);
+    const QByteArray lineEnd = lineEndOf(content.bytes);
+    const bool keepsTrailingComment = !bytes.contains(TrailingCommentSection);
+    if (keepsTrailingComment)
+        bytes += QByteArray("\n[") + TrailingCommentSection + "]\n";
+
+    CSimpleIniA ini;
+    configure(ini);
+    if (ini.LoadData(bytes.constData(), size_t(bytes.size())) < 0)
+        return false;
+    QByteArray trailingComment;
+    if (keepsTrailingComment) {
+        trailingComment = commentOfSection(ini, TrailingCommentSection);
+        ini.Delete(TrailingCommentSection, nullptr);
+    }
+    if (ini.SetValue(iniName(section).constData(), iniName(key).constData(), oneLine(value).constData()) < 0)
+        return false;
+    std::string saved;
+    if (ini.Save(saved, true) < 0)
+        return false;
+
+    QByteArray text = QByteArray::fromStdString(saved);
+    if (!trailingComment.isEmpty())
+        text += trailingComment + '\n';
+    text.replace("\r\n", "\n");
+    if (lineEnd != "\n")
+        text.replace("\n", lineEnd);
+
+    // Written beside the old file and renamed over it, so a full disk or a crash midway
+    // leaves the old file as it was. QSaveFile commits a file that came out short (a full
+    // disk ends a write without an error), so the write is unbuffered and its count checked.
+    QSaveFile saveFile(file);
+    if (!saveFile.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (saveFile.write(text) != text.size()) {
+        saveFile.cancelWriting();
+        return false;
+    }
+    return saveFile.commit();
 }
 
 } // namespace modRWIniFile

@@ -2,12 +2,34 @@
 
 #include <QString>
 
-// The settings file. Until it is built, a read gives empty text and a write does nothing.
+// The settings file: an 8-bit INI file of [section] and key=value lines, in which
+// section and key names match without regard to case.
 namespace modRWIniFile {
 
+// The buffer size the window passes to every read: at most 255 characters come back.
+inline constexpr int IniBufferSize = 256;
+
+// A file larger than this is no settings file: it reads as missing and is never replaced.
+inline constexpr qint64 MaxIniFileSize = 64 * 1024 * 1024;
+
+// The settings file "TessraPrg.ini" in the given folder (the executable's folder).
 QString InitIniPath(const QString &programFolder);
+
+// The value of key in section, or defaultValue when the file, the section or the key is
+// missing or the file cannot be read; either way at most size - 1 characters of it. Bytes
+// are taken as Latin-1, blanks around the value are not part of it, and of a key that
+// appears twice the last value counts.
 QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
                      const QString &file, int size);
-void WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file);
+
+// Sets key in section to value, creating the file, the section or the key as needed. An
+// existing key keeps its line and its spelling; the other sections, keys and comments keep
+// their order and the file its line ends. The file is written anew in the library's layout:
+// "key=value", blank lines only before comments and between sections, and lines that are
+// neither section, key nor comment left out. It is replaced as a whole, so a failed write
+// leaves the previous file untouched. Returns false, and changes nothing, when the file
+// cannot be read or written or the section or key cannot be a name on an INI line.
+// Line breaks in value become blanks; characters beyond Latin-1 become "?".
+bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file);
 
 } // namespace modRWIniFile

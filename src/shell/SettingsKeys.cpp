@@ -1,0 +1,146 @@
+#include "shell/SettingsKeys.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cstddef>
+
+namespace SettingsKeys {
+namespace {
+
+constexpr QLatin1StringView IpAdresseKey("IPAdresse");
+constexpr QLatin1StringView SubnetMaskKey("SubnetMask");
+// The gateway row is read as "Gateway" and written as "GateWay"; keys match without regard
+// to case, so both name the same line.
+constexpr QLatin1StringView GatewayReadKey("Gateway");
+constexpr QLatin1StringView GatewayWriteKey("GateWay");
+constexpr QLatin1StringView StdDestIpKey("StdDestIp");
+constexpr QLatin1StringView PortKey("Port");
+constexpr QLatin1StringView ENumLanKey("eNumLan");
+constexpr QLatin1StringView FlPortKey("FLPort");
+constexpr QLatin1StringView FlGatewayKey("FLGateway");
+constexpr QLatin1StringView DAdrHKey("DAdrH");
+constexpr QLatin1StringView DAdrLKey("DAdrL");
+constexpr QLatin1StringView ENumFunkKey("eNumFunk");
+constexpr QLatin1StringView TDiffOnFunkKey("TDiffOnFunk");
+constexpr QLatin1StringView TDiffOffFunkKey("TDiffOffFunk");
+constexpr QLatin1StringView TDiffOnLanKey("TDiffOnLan");
+constexpr QLatin1StringView TDiffOffLanKey("TDiffOffLan");
+constexpr QLatin1StringView SelectKey("Select");
+
+constexpr int AddressParts = 4;
+constexpr QChar AddressSeparator = u'.';
+
+// Text1: the first field of each address row, then the single fields.
+constexpr int IpAddressRow = 0;
+constexpr int GatewayRow = 4;
+constexpr int SubnetMaskRow = 8;
+constexpr int StdDestIpRow = 12;
+constexpr int PortField = 16;
+constexpr int ENumLanField = 17;
+constexpr int TDiffOnLanField = 18;
+constexpr int TDiffOffLanField = 19;
+
+// Text3, and Text5 for the copies of the thresholds.
+constexpr int DAdrHField = 1;
+constexpr int DAdrLField = 2;
+constexpr int ENumFunkField = 3;
+constexpr int TDiffOnFunkField = 4;
+constexpr int TDiffOffFunkField = 5;
+
+// Text4: the gateway address row.
+constexpr int FlGatewayRow = 0;
+
+template<std::size_t N>
+void fillAddressRow(std::array<QString, N> &fields, int firstField, const QString &value)
+{
+    if (value.isEmpty())
+        return; // an empty value has no parts
+    const QStringList parts = value.split(AddressSeparator);
+    for (int k = 0; k < AddressParts && k < parts.size(); ++k)
+        fields[firstField + k] = parts[k];
+}
+
+template<std::size_t N>
+QString joinAddressRow(const std::array<QString, N> &fields, int firstField)
+{
+    QStringList parts;
+    for (int k = 0; k < AddressParts; ++k)
+        parts << fields[firstField + k];
+    return parts.join(AddressSeparator);
+}
+
+// The leading number of the text, read leniently: no number gives 0.
+double leadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^\s*([+-]?(\d+\.?\d*|\.\d+)))"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? QLocale::c().toDouble(match.captured(1)) : 0.0;
+}
+
+// Only an index the selector has is taken; anything else falls back to "LAN".
+int selectionFrom(const QString &text)
+{
+    return leadingNumber(text) == SelectFunk ? SelectFunk : SelectLan;
+}
+
+} // namespace
+
+void applyStoredSettings(SettingsTexts &texts, const ReadValue &read)
+{
+    const QString ipAddress = read(IpAdresseKey);
+    const QString subnetMask = read(SubnetMaskKey);
+    const QString gateway = read(GatewayReadKey);
+    const QString stdDestIp = read(StdDestIpKey);
+    const QString port = read(PortKey);
+    const QString eNumLan = read(ENumLanKey);
+    texts.flPort = read(FlPortKey);
+    texts.flGateway = read(FlGatewayKey);
+
+    texts.text1[PortField] = port;
+    texts.text1[ENumLanField] = eNumLan;
+
+    texts.text3[DAdrHField] = read(DAdrHKey);
+    texts.text3[DAdrLField] = read(DAdrLKey);
+    texts.text3[ENumFunkField] = read(ENumFunkKey);
+    texts.text3[TDiffOnFunkField] = read(TDiffOnFunkKey);
+    texts.text3[TDiffOffFunkField] = read(TDiffOffFunkKey);
+    texts.text5[TDiffOnFunkField] = texts.text3[TDiffOnFunkField];
+    texts.text5[TDiffOffFunkField] = texts.text3[TDiffOffFunkField];
+
+    texts.text1[TDiffOnLanField] = read(TDiffOnLanKey);
+    texts.text1[TDiffOffLanField] = read(TDiffOffLanKey);
+    texts.text2[TDiffOnLanField] = texts.text1[TDiffOnLanField];
+    texts.text2[TDiffOffLanField] = texts.text1[TDiffOffLanField];
+
+    fillAddressRow(texts.text1, IpAddressRow, ipAddress);
+    fillAddressRow(texts.text1, GatewayRow, gateway);
+    fillAddressRow(texts.text1, SubnetMaskRow, subnetMask);
+    fillAddressRow(texts.text1, StdDestIpRow, stdDestIp);
+    fillAddressRow(texts.text4, FlGatewayRow, texts.flGateway);
+
+    texts.select = selectionFrom(read(SelectKey));
+}
+
+StoredValues settingsToStore(const SettingsTexts &texts)
+{
+    return {
+        {IpAdresseKey, joinAddressRow(texts.text1, IpAddressRow)},
+        {GatewayWriteKey, joinAddressRow(texts.text1, GatewayRow)},
+        {SubnetMaskKey, joinAddressRow(texts.text1, SubnetMaskRow)},
+        {StdDestIpKey, joinAddressRow(texts.text1, StdDestIpRow)},
+        {PortKey, texts.text1[PortField]},
+        {ENumLanKey, texts.text1[ENumLanField]},
+        {SelectKey, QString::number(texts.select)},
+        {DAdrHKey, texts.text3[DAdrHField]},
+        {DAdrLKey, texts.text3[DAdrLField]},
+        {ENumFunkKey, texts.text3[ENumFunkField]},
+        {TDiffOnFunkKey, texts.text3[TDiffOnFunkField]},
+        {TDiffOffFunkKey, texts.text3[TDiffOffFunkField]},
+        {TDiffOnLanKey, texts.text1[TDiffOnLanField]},
+        {TDiffOffLanKey, texts.text1[TDiffOffLanField]},
+    };
+}
+
+} // namespace SettingsKeys
