@@ -6,6 +6,7 @@
 #include "shell/CaptionButton.h"
 #include "shell/EventLog.h"
 #include "shell/Twips.h"
+#include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
 
 #include <QApplication>
@@ -486,7 +487,7 @@ void frmMain::Form_Load()
 void frmMain::Form_Activate()
 {
     InitWindowLayout();
-    IniSection = QStringLiteral("TessraProg");
+    IniSection = QString::fromLatin1(SettingsKeys::IniSection);
     IniFilePath = modRWIniFile::InitIniPath(m_platform.programFolder);
     ReadSettings();
     StartListening();
@@ -496,7 +497,9 @@ void frmMain::Form_Activate()
 
 void frmMain::Form_Unload()
 {
-    WriteSettings();
+    // A window closed before it was ever activated has read no settings to keep.
+    if (!IniFilePath.isEmpty())
+        WriteSettings();
 }
 
 void frmMain::cmdBeenden_Click()
@@ -524,13 +527,52 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// The texts that the settings file fills and keeps.
+SettingsKeys::SettingsTexts frmMain::SettingsSnapshot() const
+{
+    SettingsKeys::SettingsTexts texts;
+    const auto take = [](auto &into, const auto &fields) {
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            into[k] = fields[k]->text();
+    };
+    take(texts.text1, Text1);
+    take(texts.text2, Text2);
+    take(texts.text3, Text3);
+    take(texts.text4, Text4);
+    take(texts.text5, Text5);
+    texts.select = Combo1->currentIndex();
+    texts.flPort = FLPort;
+    texts.flGateway = FLGateway;
+    return texts;
+}
+
 void frmMain::ReadSettings()
 {
-    // TODO settings keys
+    SettingsKeys::SettingsTexts texts = SettingsSnapshot();
+    SettingsKeys::applyStoredSettings(texts, [this](const QString &key) {
+        return modRWIniFile::ReadIniValue(IniSection, key, QString(), IniFilePath, modRWIniFile::IniBufferSize);
+    });
+    const auto put = [](const auto &fields, const auto &from) {
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            if (fields[k]->text() != from[k])
+                fields[k]->setText(from[k]);
+        }
+    };
+    put(Text1, texts.text1);
+    put(Text2, texts.text2);
+    put(Text3, texts.text3);
+    put(Text4, texts.text4);
+    put(Text5, texts.text5);
+    FLPort = texts.flPort;
+    FLGateway = texts.flGateway;
+    SelectTarget(texts.select);
 }
 
 void frmMain::WriteSettings()
 {
+    const SettingsKeys::StoredValues values = SettingsKeys::settingsToStore(SettingsSnapshot());
+    for (const auto &[key, value] : values)
+        modRWIniFile::WriteIniValue(IniSection, key, value, IniFilePath);
 }
 
 // ---- Layout per target kind ----

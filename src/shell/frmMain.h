@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/SettingsKeys.h"
 #include "shell/StatusLine.h"
 
 #include <QHostAddress>
@@ -101,6 +102,7 @@ private:
     void Port1_Click(int Index);
     void Timer2_Timer();
 
+    SettingsKeys::SettingsTexts SettingsSnapshot() const;
     void ReadSettings();
     void WriteSettings();
     // Selecting the target kind always runs the target-kind switch, also when

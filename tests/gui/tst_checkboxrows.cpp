@@ -99,6 +99,7 @@ void TestCheckBoxRows::anyRadioFlagClickMatchesTheRadioThresholds()
     showFunk();
     auto *on = m_w->child<QLineEdit>("Text5(4)");
     auto *off = m_w->child<QLineEdit>("Text5(5)");
+    on->setText("2.5");
     click("Check4(5)");
     QVERIFY(on->isEnabled() && off->isEnabled());
     click("Check4(0)");
@@ -107,7 +108,7 @@ void TestCheckBoxRows::anyRadioFlagClickMatchesTheRadioThresholds()
     QVERIFY(!on->isEnabled() && !off->isEnabled());
     click("Check4(1)");
     QVERIFY(!on->isEnabled() && !off->isEnabled());
-    QCOMPARE(on->text(), QString("4.0"));
+    QCOMPARE(on->text(), QString("2.5"));
 }
 
 void TestCheckBoxRows::frequencyCaptionFollowsTheClickedBoxes_data()
