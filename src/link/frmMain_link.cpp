@@ -1,25 +1,78 @@
-// The listening role of the window's one socket.
+// The connection cycle of the window's one socket: listening between
+// exchanges, connecting for a request, writing it once, and waiting for the
+// reply under the receive time-out.
 #include "link/SocketComponent.h"
 #include "requests/NumberConversions.h"
 #include "shell/frmMain.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
 constexpr int PortField = 16;
+constexpr int TargetLan = 0;
+constexpr int TargetFunk = 1;
+constexpr int ShortReplyTimeoutMs = 150;
+constexpr int FunkTimeoutFactor = 2;
+constexpr char Blank = ' ';
+
+template <std::size_t N>
+QString dotted(const std::array<QLineEdit *, N> &fields)
+{
+    QStringList parts;
+    for (std::size_t k = 0; k < 4; ++k)
+        parts << fields[k]->text();
+    return parts.join(QLatin1Char('.'));
+}
+
+bool onlyBlanks(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == Blank; });
+}
 
 } // namespace
 
-void frmMain::StartListening()
+void frmMain::connectLinkHandlers()
 {
-    SW->setProtocol(SocketComponent::ProtocolTcp);
+    connect(SW, &SocketComponent::accepting, this, &frmMain::SW_Accept);
+    connect(SW, &SocketComponent::connected, this, &frmMain::SW_Connect);
+    connect(SW, &SocketComponent::readyToWrite, this, &frmMain::SW_Write);
+    connect(SW, &SocketComponent::dataArrived, this, &frmMain::SW_Read);
+    connect(SW, &SocketComponent::disconnected, this, &frmMain::SW_Disconnect);
+    connect(SW, &SocketComponent::errorOccurred, this, &frmMain::SW_Error);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+}
+
+QString frmMain::TargetHost() const
+{
+    switch (Combo1->currentIndex()) {
+    case TargetLan:
+        return dotted(Text1);
+    case TargetFunk:
+        return dotted(Text4);
+    default:
+        return QString();
+    }
+}
+
+void frmMain::SetSocketPorts()
+{
     SW->setBlocking(false);
+    SW->setProtocol(SocketComponent::ProtocolTcp);
     // A port field that is not a number leaves the socket with the port it had.
     if (const auto port = NumberConversions::wholeNumber(Text1[PortField]->text())) {
         SW->setLocalPort(*port);
         SW->setRemotePort(*port);
     }
+}
+
+void frmMain::StartListening()
+{
+    SetSocketPorts();
     ShowSocketState(SW->state());
     Listening = true;
     if (SW->listen() != SocketComponent::ListenOk)
@@ -33,4 +86,91 @@ void frmMain::CloseSocket()
     SW->disconnectSocket();
     ShowSocketState(SW->state());
     Listening = false;
+}
+
+void frmMain::SendRequest()
+{
+    if (Listening)
+        CloseSocket();
+    const int target = Combo1->currentIndex();
+    SetSocketPorts();
+    if (target == TargetLan)
+        Timer1->setInterval(RxTimeout);
+    else if (target == TargetFunk)
+        Timer1->setInterval(FunkTimeoutFactor * RxTimeout);
+    if (!LongReplyTimeout)
+        Timer1->setInterval(ShortReplyTimeoutMs);
+    Timer1->start();
+    const QString host = TargetHost();
+    QCoreApplication::processEvents();
+    if (!host.isEmpty())
+        SW->connectToHost(host);
+    QCoreApplication::processEvents();
+}
+
+void frmMain::SW_Connect()
+{
+    ShowSocketState(SW->state());
+}
+
+void frmMain::SW_Write()
+{
+    if (onlyBlanks(RequestFrame))
+        return;
+    if (!SW->write(RequestFrame)) {
+        WriteLog(QStringLiteral("Server nicht erreichbar !"));
+        SW->disconnectSocket();
+        SW->closeSocket();
+        return;
+    }
+    ShowSocketState(SW->state());
+    QCoreApplication::processEvents();
+    RequestFrame.clear();
+    if (Combo1->currentIndex() == TargetFunk) {
+        // The gateway relays the request by radio and calls back with the reply.
+        SW->disconnectSocket();
+        StartListening();
+    } else if (!Timer1->isActive()) {
+        Timer1->start();
+    }
+}
+
+void frmMain::SW_Accept(qintptr requestId)
+{
+    // The caller's own connection has a time-out of its own, so that a peer
+    // that connects and then says nothing cannot hold the one socket for good.
+    Timer1->start(FunkTimeoutFactor * RxTimeout);
+    SW->setHostName(QStringLiteral("localhost"));
+    SW->accept(requestId);
+}
+
+void frmMain::SW_Disconnect()
+{
+    ShowSocketState(SW->state());
+    CloseSocket();
+    StartListening();
+    fraControl->setEnabled(true);
+}
+
+void frmMain::SW_Error(int, const QString &description)
+{
+    PollingActive = false;
+    WriteLog(QStringLiteral("Socket error: ") + description);
+    fraControl->setEnabled(true);
+}
+
+void frmMain::Timer1_Timer()
+{
+    Timer1->stop();
+    PollingActive = false;
+    WriteLog(QStringLiteral("RX-TimeoOut"));
+    SW->disconnectSocket();
+    fraControl->setEnabled(true);
+    QCoreApplication::processEvents();
+    StartListening();
+}
+
+void frmMain::SW_Read()
+{
+    // Reassembly and decoding come with the reply decoder.
 }

@@ -453,6 +453,7 @@ void frmMain::connectHandlers()
     connect(Combo1, &QComboBox::currentIndexChanged, this, [this] { Combo1_Click(); });
     connect(cmdBeenden, &QPushButton::clicked, this, &frmMain::cmdBeenden_Click);
     connect(Timer2, &QTimer::timeout, this, &frmMain::Timer2_Timer);
+    connectLinkHandlers();
     const auto each = [this](const auto &boxes, void (frmMain::*handler)(int)) {
         for (std::size_t k = 0; k < boxes.size(); ++k) {
             connect(boxes[k], &QCheckBox::stateChanged, this,

@@ -76,9 +76,10 @@ public:
     // Returns the attenuation in dB that the boxes now show.
     qint16 SetTxPowerBits(qint16 Code);
 
-    // The socket's listening role.
+    // The connection cycle.
     void StartListening();
     void CloseSocket();
+    void SendRequest();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -101,6 +102,18 @@ private:
     void Check8_Click(int Index);
     void Port1_Click(int Index);
     void Timer2_Timer();
+
+    // The socket's events and the receive time-out.
+    void connectLinkHandlers();
+    void SW_Accept(qintptr requestId);
+    void SW_Connect();
+    void SW_Write();
+    void SW_Read();
+    void SW_Disconnect();
+    void SW_Error(int errorCode, const QString &description);
+    void Timer1_Timer();
+    QString TargetHost() const;
+    void SetSocketPorts();
 
     SettingsKeys::SettingsTexts SettingsSnapshot() const;
     void ReadSettings();
