@@ -3,6 +3,7 @@
 // What a start-up probe tells its runner once its window is up: the monotonic
 // clock at that moment and the peak resident memory so far.
 
+#include <QEvent>
 #include <QMap>
 #include <QStringList>
 #include <QWidget>
@@ -36,3 +37,18 @@ inline void reportReady(const QWidget &window)
                 usage.ru_maxrss, widgets, qPrintable(kinds));
     std::fflush(stdout);
 }
+
+// Notes the first paint of the window it watches.
+class PaintSeen : public QObject
+{
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};

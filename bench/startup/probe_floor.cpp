@@ -59,22 +59,11 @@ int main(int argc, char *argv[])
             }
         }
     }
-    bool painted = false;
-    struct PaintSeen : QObject
-    {
-        bool *painted;
-        explicit PaintSeen(bool *p) : painted(p) {}
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            if (event->type() == QEvent::Paint)
-                *painted = true;
-            return false;
-        }
-    } paintSeen(&painted);
+    PaintSeen paintSeen;
     window.installEventFilter(&paintSeen);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (painted) {
+        if (paintSeen.painted) {
             poll.stop();
             reportReady(window);
             QCoreApplication::quit();

@@ -29,23 +29,12 @@ int main(int argc, char *argv[])
     ini.close();
 
     frmMain window({QHostAddress::LocalHost, folder.path()});
-    bool painted = false;
-    struct PaintSeen : QObject
-    {
-        bool *painted;
-        explicit PaintSeen(bool *p) : painted(p) {}
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            if (event->type() == QEvent::Paint)
-                *painted = true;
-            return false;
-        }
-    } paintSeen(&painted);
+    PaintSeen paintSeen;
     window.installEventFilter(&paintSeen);
     auto *log = window.findChild<QListWidget *>(QStringLiteral("List1"));
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (painted && window.Listening && log->count() > 0 && log->item(0)->text().endsWith(QLatin1String("Listen ON"))) {
+        if (paintSeen.painted && window.Listening && log->count() > 0 && log->item(0)->text().endsWith(QLatin1String("Listen ON"))) {
             poll.stop();
             reportReady(window);
             QCoreApplication::quit();

@@ -14,17 +14,23 @@ CaptionButton::CaptionButton(const QString &caption, QWidget *parent)
 {
 }
 
-void CaptionButton::paintEvent(QPaintEvent *)
+void CaptionButton::paintEvent(QPaintEvent *event)
 {
-    QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    // A caption that fits on one line is drawn as every button draws it.
+    if (option.fontMetrics.horizontalAdvance(QString(option.text).remove(QLatin1Char('&')))
+        <= contents.width() - 2 * TextMargin) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
     const QString caption = option.text;
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
 
-    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this)
-                     .adjusted(TextMargin, 0, -TextMargin, 0);
+    QRect area = contents.adjusted(TextMargin, 0, -TextMargin, 0);
     if (isDown() || isChecked())
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
