@@ -8,6 +8,16 @@ enum class ControlArray {
     Text3, // current radio parameters
     Text5, // new radio parameters
     Check1, // current LAN flags
+    Check2, // new LAN flags
+    Check3, // current radio flags
+    Check4, // new radio flags
+    Check5, // current frequency bits
+    Check6, // current transmit-power bits
+    Check7, // new frequency bits
+    Check8, // new transmit-power bits
+    Port1, // switch buttons "Ch 1" to "Ch 4"
+    Shape1, // input indicators
+    Label12, // temperature display, a single control: index 0
 };
 
 struct FieldRef

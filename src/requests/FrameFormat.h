@@ -45,6 +45,21 @@ inline constexpr quint8 CodeMeasurementRequest = 206;
 inline constexpr quint8 CodeSwitch = 3;
 inline constexpr quint8 CodeAutoSend = 207;
 
+// The codes replies carry at PosCommand; a reply is recognised by its code alone.
+inline constexpr quint8 CodeParameterReply = 201;
+inline constexpr quint8 CodeProgrammingAcknowledged = 203;
+// Acknowledged, and the new LAN parameters become the current ones.
+inline constexpr quint8 CodeProgrammingAcknowledgedNewLan = 240;
+// Measurement values come back under either code, the second being the
+// measurement request's own; both are decoded alike.
+inline constexpr quint8 CodeMeasurementReply = 106;
+inline constexpr quint8 CodeMeasurementReplyEcho = 206;
+inline constexpr quint8 CodeSwitchAcknowledged = 3;
+inline constexpr quint8 CodeWeatherData = 191;
+
+// Of what arrives, at most the preamble and 43 body bytes are decoded.
+inline constexpr int MaxDecodedLength = 45;
+
 inline constexpr int PayloadLengthProgrammingLan = 21;
 inline constexpr int PayloadLengthProgrammingRadio = 9;
 inline constexpr int PayloadLengthSwitch = 1;
