@@ -102,6 +102,7 @@ void frmMain::SendRequest()
         Timer1->setInterval(ShortReplyTimeoutMs);
     Timer1->start();
     const QString host = TargetHost();
+    StartReply();
     QCoreApplication::processEvents();
     if (!host.isEmpty())
         SW->connectToHost(host);
@@ -140,12 +141,16 @@ void frmMain::SW_Accept(qintptr requestId)
     // The caller's own connection has a time-out of its own, so that a peer
     // that connects and then says nothing cannot hold the one socket for good.
     Timer1->start(FunkTimeoutFactor * RxTimeout);
+    StartReply();
     SW->setHostName(QStringLiteral("localhost"));
     SW->accept(requestId);
 }
 
 void frmMain::SW_Disconnect()
 {
+    // A peer that closes right after its reply has said all it will say.
+    if (m_reply.peerClosed() == ReplyAssembler::Progress::Complete && DecodeReply())
+        return;
     ShowSocketState(SW->state());
     CloseSocket();
     StartListening();
@@ -168,9 +173,4 @@ void frmMain::Timer1_Timer()
     fraControl->setEnabled(true);
     QCoreApplication::processEvents();
     StartListening();
-}
-
-void frmMain::SW_Read()
-{
-    // Reassembly and decoding come with the reply decoder.
 }

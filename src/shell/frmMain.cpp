@@ -248,6 +248,8 @@ void frmMain::createControls()
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setSingleShot(true);
+    m_replyIdle = new QTimer(this);
+    m_replyIdle->setSingleShot(true);
 
     Frame4 = frame(this, QStringLiteral("Frame4"), QStringLiteral("LAN-Funktion"), 9240, 0, 3735, 975);
     SinglePing = button(Frame4, QStringLiteral("SinglePing"), QStringLiteral("&Ping"), 120, 240, 1215, 615);
@@ -454,6 +456,8 @@ void frmMain::connectHandlers()
     connect(cmdBeenden, &QPushButton::clicked, this, &frmMain::cmdBeenden_Click);
     connect(Timer2, &QTimer::timeout, this, &frmMain::Timer2_Timer);
     connectLinkHandlers();
+    connectCommandHandlers();
+    connect(m_replyIdle, &QTimer::timeout, this, &frmMain::ReplyIdle_Timer);
     const auto each = [this](const auto &boxes, void (frmMain::*handler)(int)) {
         for (std::size_t k = 0; k < boxes.size(); ++k) {
             connect(boxes[k], &QCheckBox::stateChanged, this,
@@ -762,17 +766,6 @@ qint16 frmMain::SetTxPowerBits(qint16 Code)
             Check6[k]->setChecked(true);
     }
     return static_cast<qint16>(SelectorRows::txPowerAttenuation(ticks(Check6)));
-}
-
-// ---- Switch buttons ----
-
-void frmMain::Port1_Click(int Index)
-{
-    CurrentChannel = static_cast<qint16>(Index);
-    TwoStateButton *button = Port1[static_cast<std::size_t>(Index)];
-    button->setColours(SwitchColours::forState(button->isChecked()));
-    if (UpdatingPorts)
-        return;
 }
 
 QMessageBox::StandardButton frmMain::MsgBox(QMessageBox::Icon icon, const QString &text, const QString &title)

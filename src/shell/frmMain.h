@@ -1,5 +1,7 @@
 #pragma once
 
+#include "replies/ReplyAssembler.h"
+#include "replies/ReplyEffect.h"
 #include "shell/SettingsKeys.h"
 #include "shell/StatusLine.h"
 
@@ -81,6 +83,12 @@ public:
     void CloseSocket();
     void SendRequest();
 
+    // Reply decoding; true when the reply ended the exchange.
+    bool DecodeReply();
+
+    // Command buttons and polling.
+    void PollMeasurements();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -115,6 +123,21 @@ private:
     QString TargetHost() const;
     void SetSocketPorts();
 
+    // Replies: the bytes of one reply are collected before they are decoded.
+    void StartReply();
+    void ReplyIdle_Timer();
+    void ApplyReplyEffect(const ReplyEffect &effect);
+    void CloseExchange();
+
+    // Command buttons, polling, switch and AutoSend buttons.
+    void connectCommandHandlers();
+    void cmdTest_Click();
+    void GetMesswerte_Click();
+    void cmdSetParameter_Click();
+    void MesswerteLoop_Click();
+    void Timer3_Timer();
+    void AutoSend_Click(int Index);
+
     SettingsKeys::SettingsTexts SettingsSnapshot() const;
     void ReadSettings();
     void WriteSettings();
@@ -126,6 +149,8 @@ private:
     const Platform m_platform;
     bool m_activated = false;
     bool m_unloaded = false;
+    ReplyAssembler m_reply;
+    QTimer *m_replyIdle = nullptr;
 
     QGroupBox *Frame5 = nullptr;
     QComboBox *Combo1 = nullptr;

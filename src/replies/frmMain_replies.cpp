@@ -1,0 +1,148 @@
+// The window's side of reply decoding: collecting the bytes of one reply,
+// applying what the decoder makes of them, and ending the exchange.
+#include "link/SocketComponent.h"
+#include "replies/ReplyDecoder.h"
+#include "requests/TwoStateButton.h"
+#include "shell/frmMain.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <type_traits>
+
+namespace {
+
+constexpr int CurrentFrequencyLabel = 3;
+
+} // namespace
+
+void frmMain::SW_Read()
+{
+    const QByteArray segment = SW->read();
+    switch (m_reply.segmentArrived(segment)) {
+    case ReplyAssembler::Progress::Complete:
+        m_replyIdle->stop();
+        DecodeReply();
+        break;
+    case ReplyAssembler::Progress::Partial:
+        // A reply split on its way is decoded once its rest has come.
+        m_replyIdle->start(ReplyAssembler::IdleTimeoutMs);
+        break;
+    case ReplyAssembler::Progress::Empty:
+        break;
+    }
+}
+
+void frmMain::ReplyIdle_Timer()
+{
+    if (m_reply.idleElapsed() == ReplyAssembler::Progress::Complete)
+        DecodeReply();
+}
+
+void frmMain::StartReply()
+{
+    m_replyIdle->stop();
+    m_reply.take();
+}
+
+bool frmMain::DecodeReply()
+{
+    m_replyIdle->stop();
+    // The time-out stays out of the decoding; it keeps running for an exchange
+    // that this reply does not end.
+    const int remaining = Timer1->isActive() ? Timer1->remainingTime() : -1;
+    Timer1->stop();
+    const auto resumeTimeout = [this, remaining] {
+        if (remaining >= 0)
+            Timer1->start(remaining);
+    };
+
+    const QByteArray received = m_reply.take();
+    RxBuffer = received;
+    if (ReplyDecoder::NothingReadable(received)) {
+        resumeTimeout();
+        WriteLog(QStringLiteral("-> Error: keine Daten !"));
+        return false;
+    }
+    QCoreApplication::processEvents();
+
+    ReplySnapshot snapshot;
+    const auto take = [](auto &into, const auto &fields) {
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            into[k] = fields[k]->text();
+    };
+    take(snapshot.text1, Text1);
+    take(snapshot.text2, Text2);
+    take(snapshot.text3, Text3);
+    for (std::size_t k = 0; k < Check5.size(); ++k)
+        snapshot.check5[k] = Check5[k]->isChecked();
+    snapshot.label15Frequency = Label15[CurrentFrequencyLabel]->text();
+    snapshot.locale = QLocale();
+
+    const ReplyDecoder::DecodedReply decoded = ReplyDecoder::DecodeReply(received, snapshot);
+    RxBuffer = decoded.rxBuffer;
+    for (const ReplyEffect &effect : decoded.effects)
+        ApplyReplyEffect(effect);
+    if (!decoded.closingStepsFollow()) {
+        resumeTimeout();
+        return false;
+    }
+    CloseExchange();
+    return true;
+}
+
+void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
+{
+    std::visit(
+        [this](const auto &e) {
+            using E = std::decay_t<decltype(e)>;
+            if constexpr (std::is_same_v<E, ReplyEffects::WriteLog>) {
+                WriteLog(e.text);
+            } else if constexpr (std::is_same_v<E, ReplyEffects::SetText>) {
+                QWidget *target = control(e.field);
+                if (auto *field = qobject_cast<QLineEdit *>(target)) {
+                    field->setText(e.text);
+                } else if (auto *label = qobject_cast<QLabel *>(target)) {
+                    label->setText(e.text);
+                    label->adjustSize();
+                }
+            } else if constexpr (std::is_same_v<E, ReplyEffects::SetCheck>) {
+                if (auto *box = qobject_cast<QCheckBox *>(control(e.box)))
+                    box->setChecked(e.value == 1);
+            } else if constexpr (std::is_same_v<E, ReplyEffects::SetUpdatingPorts>) {
+                UpdatingPorts = e.value;
+            } else if constexpr (std::is_same_v<E, ReplyEffects::SetSwitchState>) {
+                if (auto *button = qobject_cast<TwoStateButton *>(control(e.button)))
+                    button->setChecked(e.on);
+            } else {
+                static_assert(std::is_same_v<E, ReplyEffects::SetFillColour>);
+                if (QWidget *indicator = control(e.indicator)) {
+                    QPalette fill = indicator->palette();
+                    fill.setColor(QPalette::Window, e.colour);
+                    indicator->setPalette(fill);
+                }
+            }
+        },
+        effect);
+}
+
+void frmMain::CloseExchange()
+{
+    QCoreApplication::processEvents();
+    CloseSocket();
+    WriteLog(QStringLiteral("Verbindung geschlossen"));
+    SW->disconnectSocket();
+    SW->closeSocket();
+    fraControl->setEnabled(true);
+    QCoreApplication::processEvents();
+    if (ResumePolling) {
+        ResumePolling = false;
+        PollMeasurements();
+    }
+    // A resumed polling has its request under way; its own exchange ends in listening.
+    if (SW->state() != SocketComponent::Connect)
+        StartListening();
+}

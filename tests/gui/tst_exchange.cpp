@@ -1,0 +1,301 @@
+// Exchanges of the real window with devices on loopback: a LAN adapter on
+// 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's own port.
+
+#include "DevicePeer.h"
+#include "WindowHarness.h"
+
+#include "requests/TwoStateButton.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace WindowHarness;
+
+namespace {
+
+const QHostAddress LanDevice("127.0.0.2");
+const QHostAddress Gateway("127.0.0.3");
+
+// Parameter request to the LAN adapter with eNum 1, and its 37-byte answer.
+const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
+const QByteArray LanParameterReply =
+    QByteArray::fromHex("FFAA00C92301000000FFFE01010031303233C0A81CD7C0A81CFEFFFFFF00C0A81C0A015425");
+const QStringList LanParameterLines = {
+    "-> Firmware 1.0.2.3",
+    "-> connectet: LAN 192.168.28.215,  GateWay 192.168.28.254, NwMask 255.255.255.0, StdDest-IP 192.168.28.10, "
+    "Port 340, eNum=1",
+    "-> Parameter: OutStateMem=1, InStateMem=0, SysTimeOut=1, AutoTxInChg=0, AutoTxRepeat=0, T-DiffRegler=1, "
+    "supress HighPr. Port=0, M2M Comm=0",
+    "-> Device: LAN-Devices, Funktion=Schalt-Devices",
+    "Verbindung geschlossen",
+    "Listen ON"};
+// Parameter request to radio device 28/1/22 with eNum 123, through the gateway.
+const QByteArray FunkParameterRequest = QByteArray::fromHex("FFAA00C80C7B1C0116FFFE020182");
+const QByteArray ProgrammingAcknowledged = QByteArray::fromHex("FFAA00CB0C7B0000000116020100");
+// Outputs 1 and 4 on, input 2 active.
+const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
+
+class Installation
+{
+public:
+    Installation()
+        : port(freeLoopbackPort()),
+          w("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
+            + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n"),
+          lan(LanDevice, port), gateway(Gateway, port)
+    {
+        gateway.setToolAddress(QHostAddress::LocalHost, port);
+        lan.setToolAddress(QHostAddress::LocalHost, port);
+    }
+
+    QStringList log() const
+    {
+        QStringList texts;
+        auto *list = w.child<QListWidget>("List1");
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text().mid(9);
+        return texts;
+    }
+    QStringList logSince(int line) const { return log().mid(line); }
+    bool controlsEnabled() const { return w.child<QGroupBox>("fraControl")->isEnabled(); }
+    void click(const QString &name) { QTest::mouseClick(w.child<QAbstractButton>(name), Qt::LeftButton); }
+    void chooseFunk()
+    {
+        auto *combo = w.child<QComboBox>("Combo1");
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Down);
+    }
+
+    MessageBoxWatcher boxes;
+    quint16 port;
+    Window w;
+    DevicePeer lan;
+    DevicePeer gateway;
+};
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void lanParameterExchange_data();
+    void lanParameterExchange();
+    void funkRequestIsAnsweredByTheGatewaysCallBack();
+    void frameWithoutRequestIsDecoded();
+    void timeOutOfEachTarget_data();
+    void timeOutOfEachTarget();
+    void refusedConnection();
+    void silentCallerIsClosedAndTheToolListensAgain();
+    void blanksAreNoReplyAndTheTimeOutEndsTheExchange();
+    void pollingRunsAndStops();
+    void switchDuringPollingInterruptsAndResumes();
+    void autoSendAsksForItsChannel();
+    void measurementReplySetsButtonsWithoutSending();
+
+private:
+    std::unique_ptr<Installation> m;
+};
+
+void TestExchange::init()
+{
+    m = std::make_unique<Installation>();
+    QVERIFY(m->lan.isListening() && m->gateway.isListening());
+    QVERIFY(m->w.showAndActivate());
+    QCOMPARE(m->log(), QStringList{"Listen ON"});
+}
+
+void TestExchange::cleanup()
+{
+    QVERIFY(m->boxes.seen.isEmpty());
+    m.reset();
+}
+
+void TestExchange::lanParameterExchange_data()
+{
+    QTest::addColumn<bool>("bytewise");
+    QTest::newRow("reply in one segment") << false;
+    QTest::newRow("reply split into single bytes") << true;
+}
+
+void TestExchange::lanParameterExchange()
+{
+    QFETCH(bool, bytewise);
+    m->lan.answerNext({LanParameterReply, 0, bytewise});
+    m->click("cmdTest");
+    QVERIFY(!m->controlsEnabled());
+    QTRY_COMPARE(m->log().size(), 8);
+    QCOMPARE(m->log(), QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines);
+    QCOMPARE(m->lan.requests, QList<QByteArray>{LanParameterRequest});
+    // The tool calls from the port it listens on.
+    QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
+    QVERIFY(m->controlsEnabled());
+    QCOMPARE(m->w.child<QLineEdit>("Text1(7)")->text(), QString("254"));
+    QVERIFY(m->w.window->Listening);
+}
+
+void TestExchange::funkRequestIsAnsweredByTheGatewaysCallBack()
+{
+    m->chooseFunk();
+    m->w.child<QLineEdit>("Text3(3)")->setText("123");
+    m->gateway.answerNext({ProgrammingAcknowledged, 200, false, 0, false, true});
+    m->click("cmdTest");
+    QTRY_COMPARE(m->gateway.requests, QList<QByteArray>{FunkParameterRequest});
+    // After the write the tool drops the gateway and listens for its call.
+    QTRY_COMPARE(m->log(), (QStringList{"Listen ON", "Anfrage Parameter", "Listen ON"}));
+    QTRY_COMPARE(m->log().size(), 6);
+    QCOMPARE(m->logSince(3), (QStringList{"-> Programmierung erfolgreich. Boote neu........", "Verbindung geschlossen",
+                                          "Listen ON"}));
+    QCOMPARE(m->gateway.callBacks, 1);
+    QVERIFY(m->controlsEnabled());
+    QVERIFY(m->lan.requests.isEmpty());
+}
+
+void TestExchange::frameWithoutRequestIsDecoded()
+{
+    m->lan.callTool({LanParameterReply});
+    QTRY_COMPARE(m->log().size(), 7);
+    QCOMPARE(m->log(), QStringList{"Listen ON"} + LanParameterLines);
+}
+
+void TestExchange::timeOutOfEachTarget_data()
+{
+    QTest::addColumn<bool>("funk");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("timeout");
+    QTest::newRow("LAN waits 1500 ms") << false << "cmdTest" << 1500;
+    QTest::newRow("radio waits 3000 ms") << true << "cmdTest" << 3000;
+    QTest::newRow("AutoSend waits 150 ms") << false << "AutoSend(0)" << 150;
+}
+
+void TestExchange::timeOutOfEachTarget()
+{
+    QFETCH(bool, funk);
+    QFETCH(QString, button);
+    QFETCH(int, timeout);
+    if (funk)
+        m->chooseFunk();
+    DevicePeer &target = funk ? m->gateway : m->lan;
+    target.answerNext({QByteArray(), 0, false, 0, false, false, true});
+    m->click(button);
+    auto *timer1 = m->w.child<QTimer>("Timer1");
+    QCOMPARE(timer1->interval(), timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), timeout + 5000);
+    QTRY_COMPARE(m->log().last(), QString("Listen ON"));
+    QVERIFY(m->controlsEnabled());
+    QCOMPARE(target.requests.size(), 1);
+}
+
+void TestExchange::refusedConnection()
+{
+    m->w.child<QLineEdit>("Text1(3)")->setText("9"); // nobody at 127.0.0.9
+    m->click("cmdTest");
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 6000);
+    const QStringList log = m->log();
+    QCOMPARE(log.mid(0, 3), (QStringList{"Listen ON", "Anfrage Parameter", "Socket error: Connection refused"}));
+    QCOMPARE(log.mid(3), (QStringList{"RX-TimeoOut", "Listen ON"}));
+}
+
+void TestExchange::silentCallerIsClosedAndTheToolListensAgain()
+{
+    QTcpSocket caller;
+    caller.connectToHost(QHostAddress::LocalHost, m->port);
+    QVERIFY(caller.waitForConnected(2000));
+    // The caller holds the one socket only until its time is up.
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 8000);
+    QTRY_COMPARE(m->log().last(), QString("Listen ON"));
+    QTRY_COMPARE(caller.state(), QAbstractSocket::UnconnectedState);
+    // A real device's exchange follows as usual.
+    m->lan.answerNext({LanParameterReply});
+    m->click("cmdTest");
+    QTRY_VERIFY(m->log().contains("Verbindung geschlossen"));
+}
+
+void TestExchange::blanksAreNoReplyAndTheTimeOutEndsTheExchange()
+{
+    m->lan.answerNext({QByteArray("   ")});
+    m->click("cmdTest");
+    QTRY_VERIFY(m->log().contains("-> Error: keine Daten !"));
+    QVERIFY(!m->controlsEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 6000);
+    QTRY_COMPARE(m->log().last(), QString("Listen ON"));
+    QVERIFY(m->controlsEnabled());
+}
+
+void TestExchange::pollingRunsAndStops()
+{
+    for (int i = 0; i < 3; ++i)
+        m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QCOMPARE(m->w.child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
+    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 8000);
+    for (const QByteArray &request : m->lan.requests)
+        QCOMPARE(quint8(request[3]), quint8(0xCE));
+    // The log is silent while polling runs; the buttons still show the values.
+    QCOMPARE(m->log(), (QStringList{"Listen ON", "Loop-Abfrage Messwerte"}));
+    QVERIFY(m->w.child<TwoStateButton>("Port1(3)")->isChecked());
+    QVERIFY(m->controlsEnabled());
+    m->click("MesswerteLoop");
+    QCOMPARE(m->w.child<QPushButton>("MesswerteLoop")->text(), QString("Daten Dauerabfrage"));
+    const int sent = m->lan.requests.size();
+    QTest::qWait(3500);
+    QCOMPARE(m->lan.requests.size(), sent);
+}
+
+void TestExchange::switchDuringPollingInterruptsAndResumes()
+{
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_COMPARE(m->lan.requests.size(), 1);
+    QTRY_VERIFY(m->w.window->Listening);
+    // Channel 2 switched on: the polling stops, the switch request goes out.
+    m->lan.answerNext({QByteArray::fromHex("FFAA00030D01000000FFFE0101000B")});
+    m->lan.answerNext({MeasurementReply});
+    m->click("Port1(1)");
+    QVERIFY(!m->w.window->PollingActive);
+    QVERIFY(m->w.window->ResumePolling);
+    QVERIFY(m->log().contains("Sende Schalbefehl "));
+    QTRY_COMPARE(m->lan.requests.size(), 3);
+    QCOMPARE(m->lan.requests[1].mid(2, 2), QByteArray::fromHex("0003"));
+    QCOMPARE(m->lan.requests[1].right(1), QByteArray::fromHex("22"));
+    // The reply to the switch request resumes the polling at once.
+    QCOMPARE(quint8(m->lan.requests[2][3]), quint8(0xCE));
+    QVERIFY(m->w.window->PollingActive);
+    QVERIFY(!m->w.window->ResumePolling);
+}
+
+void TestExchange::autoSendAsksForItsChannel()
+{
+    m->lan.answerNext({QByteArray(), 0, false, 0, false, false, true});
+    m->click("AutoSend(2)");
+    QCOMPARE(m->logSince(1).first(), QString("Anforderung AutoSend für InputKanal 3"));
+    QTRY_COMPARE(m->lan.requests.size(), 1);
+    QCOMPARE(m->lan.requests[0].mid(2, 3), QByteArray::fromHex("00CF0D"));
+    QCOMPARE(m->lan.requests[0].right(1), QByteArray::fromHex("40"));
+    QTRY_VERIFY(m->log().contains("RX-TimeoOut"));
+}
+
+void TestExchange::measurementReplySetsButtonsWithoutSending()
+{
+    m->lan.answerNext({MeasurementReply});
+    m->click("GetMesswerte");
+    QTRY_VERIFY(m->log().contains("Verbindung geschlossen"));
+    QVERIFY(m->w.child<TwoStateButton>("Port1(0)")->isChecked());
+    QVERIFY(!m->w.child<TwoStateButton>("Port1(1)")->isChecked());
+    QVERIFY(m->w.child<TwoStateButton>("Port1(3)")->isChecked());
+    QCOMPARE(m->w.child<QWidget>("Shape1(1)")->palette().color(QPalette::Window), QColor(255, 255, 0));
+    QCOMPARE(m->w.child<QWidget>("Shape1(0)")->palette().color(QPalette::Window), QColor(192, 192, 192));
+    QTest::qWait(300);
+    // Only the measurement request went out: setting the buttons sent nothing.
+    QCOMPARE(m->lan.requests.size(), 1);
+    QVERIFY(!m->w.window->UpdatingPorts);
+}
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"
