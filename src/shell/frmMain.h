@@ -89,6 +89,25 @@ public:
     // Command buttons and polling.
     void PollMeasurements();
 
+    // ---- Field entry and request building (entry/frmMain_entry.cpp, requests/frmMain_requests.cpp) ----
+    // Puts the request of CurrentCommand, built from the fields, into
+    // RequestFrame and applies its effects on the window; RequestFrame is
+    // empty when a programming check refused the new radio parameters.
+    void BuildRequest();
+
+private:
+    void connectEntryHandlers();
+    void Text1_KeyPress(int Index, int &KeyAscii);
+    void Text2_KeyPress(int Index, int &KeyAscii);
+    void Text1_LostFocus(int Index);
+    void Text2_LostFocus(int Index);
+    // Tells a refused check: message box, focus, beep, in this order.
+    void ShowVerdict(const struct CheckVerdict &verdict);
+    QWidget *control(const struct FieldRef &ref) const;
+
+    class FieldEventFilter *m_fieldEvents = nullptr;
+    // ---- end of field entry and request building ----
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -131,7 +131,7 @@ void TestExchange::lanParameterExchange()
     m->click("cmdTest");
     QVERIFY(!m->controlsEnabled());
     QTRY_COMPARE(m->log().size(), 8);
-    QCOMPARE(m->log(), QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines);
+    QCOMPARE(m->log(), (QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines));
     QCOMPARE(m->lan.requests, QList<QByteArray>{LanParameterRequest});
     // The tool calls from the port it listens on.
     QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
@@ -148,8 +148,8 @@ void TestExchange::funkRequestIsAnsweredByTheGatewaysCallBack()
     m->click("cmdTest");
     QTRY_COMPARE(m->gateway.requests, QList<QByteArray>{FunkParameterRequest});
     // After the write the tool drops the gateway and listens for its call.
-    QTRY_COMPARE(m->log(), (QStringList{"Listen ON", "Anfrage Parameter", "Listen ON"}));
-    QTRY_COMPARE(m->log().size(), 6);
+    QTRY_COMPARE(m->log().mid(0, 3), (QStringList{"Listen ON", "Anfrage Parameter", "Listen ON"}));
+    QTRY_VERIFY2(m->log().size() == 6, qPrintable(m->log().join('|')));
     QCOMPARE(m->logSince(3), (QStringList{"-> Programmierung erfolgreich. Boote neu........", "Verbindung geschlossen",
                                           "Listen ON"}));
     QCOMPARE(m->gateway.callBacks, 1);

@@ -54,7 +54,7 @@ public:
 
     void answerNext(const Answer &answer) { m_answers.push_back(answer); }
 
-    // Connects to the tool on its own, sends bytes as an answer would.
+    // Connects to the tool on its own and, once connected, sends bytes as an answer would.
     void callTool(const Answer &answer) { deliver(connectToTool(), answer); }
 
     QList<QByteArray> requests;
@@ -89,9 +89,14 @@ private:
             const Answer answer = m_answers.front();
             m_answers.pop_front();
             if (answer.callBack) {
+                // The radio round trip takes its time before the gateway calls.
                 socket->disconnectFromHost();
                 ++callBacks;
-                deliver(connectToTool(), answer);
+                QTimer::singleShot(answer.delayMs, this, [this, answer] {
+                    Answer now = answer;
+                    now.delayMs = 0;
+                    deliver(connectToTool(), now);
+                });
             } else {
                 deliver(socket, answer);
             }
@@ -113,6 +118,15 @@ private:
         QTimer::singleShot(answer.delayMs, this, [this, target, answer] {
             if (!target)
                 return;
+            if (target->state() != QAbstractSocket::ConnectedState) {
+                // Not up yet: try again once it is.
+                connect(target, &QTcpSocket::connected, this, [this, target, answer] {
+                    Answer now = answer;
+                    now.delayMs = 0;
+                    deliver(target, now);
+                }, Qt::SingleShotConnection);
+                return;
+            }
             if (!answer.bytewise) {
                 target->write(answer.bytes);
                 if (answer.closeAfter)
