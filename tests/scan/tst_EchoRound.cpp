@@ -1,0 +1,53 @@
+// A round of echo requests on loopback: one reply per address, in their order.
+
+#include "scan/EchoRound.h"
+#include "scan/IcmpSocket.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestEchoRound : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void repliesFollowTheAddresses();
+    void emptyRoundFinishesToo();
+};
+
+void TestEchoRound::repliesFollowTheAddresses()
+{
+    if (!IcmpSocket().isOpen())
+        QSKIP("this user may open no ICMP socket here");
+    EchoRound round;
+    QSignalSpy finished(&round, &EchoRound::finished);
+    // 127.0.0.0/8 is all this machine's own; the empty part names no host.
+    round.start({"127.0.0.3", "127.0.0.1", "10.73..1", "127.0.0.1"});
+    QVERIFY(finished.isEmpty());
+    QVERIFY(finished.wait());
+    const QList<EchoReply> &replies = round.replies();
+    QCOMPARE(replies.size(), 4);
+    for (int i : {0, 1, 3}) {
+        QCOMPARE(replies[i].Status, IpStatus::Success);
+        QCOMPARE(replies[i].Data, QByteArray("TestPing"));
+    }
+    QCOMPARE(replies[2].Status, IpStatus::BadDestination);
+    QVERIFY(replies[2].Data.isEmpty());
+    QVERIFY(round.anyUnresolved());
+    QVERIFY(!round.permissionRefused());
+    QCOMPARE(finished.size(), 1);
+}
+
+void TestEchoRound::emptyRoundFinishesToo()
+{
+    EchoRound round;
+    QSignalSpy finished(&round, &EchoRound::finished);
+    round.start({});
+    QVERIFY(finished.isEmpty());
+    QVERIFY(finished.wait());
+    QVERIFY(round.replies().isEmpty());
+    QVERIFY(!round.anyUnresolved());
+}
+
+QTEST_GUILESS_MAIN(TestEchoRound)
+#include "tst_EchoRound.moc"
