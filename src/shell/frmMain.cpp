@@ -468,6 +468,7 @@ void frmMain::connectHandlers()
     each(Check8, &frmMain::Check8_Click);
     for (std::size_t k = 0; k < Port1.size(); ++k)
         connect(Port1[k], &QPushButton::toggled, this, [this, k] { Port1_Click(static_cast<int>(k)); });
+    connectScanHandlers();
 }
 
 // ---- Start-up and shut-down ----
