@@ -50,7 +50,9 @@ void frmMain::Command1_Click()
     StartEchoRound(Addresses, [this, Addresses](const QList<EchoReply> &Replies) {
         for (int i = 0; i < Addresses.size(); ++i)
             PingAndLog(Addresses[i], false, Replies[i]);
-        // The addresses that did not answer arrive together: one repaint shows them.
+        // The addresses that did not answer arrive together: selecting the
+        // newest and repainting once shows them all.
+        List2->setCurrentRow(List2->count() - 1);
         List2->repaint();
         QCoreApplication::processEvents();
         WriteLog(PingReport::ScanPassText);
@@ -64,8 +66,8 @@ void frmMain::PingAndLog(const QString &Address, bool SingleMode, const EchoRepl
         return;
     }
     if (Reply.Status != IpStatus::Success) {
+        // The scan selects the newest line once all are in.
         List2->addItem(PingReport::missedLine(Address));
-        List2->setCurrentRow(List2->count() - 1);
         return;
     }
     WriteLog(PingReport::answeredLine(Address, Reply.Data));
