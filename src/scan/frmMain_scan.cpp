@@ -4,6 +4,7 @@
 // have reported them; the window meanwhile goes on serving its events.
 #include "scan/EchoRound.h"
 #include "scan/PingReport.h"
+#include "scan/modServerPing.h"
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
@@ -75,8 +76,12 @@ void frmMain::PingAndLog(const QString &Address, bool SingleMode, const EchoRepl
 
 void frmMain::StartEchoRound(const QStringList &Addresses, std::function<void(const QList<EchoReply> &)> Report)
 {
+    // The report keeps the addresses as the fields gave them; only the echo goes without the blanks.
+    QStringList destinations;
+    for (const QString &address : Addresses)
+        destinations << PingReport::stripBlanks(address);
     ++EchoRoundsRunning;
-    auto *round = new EchoRound(this);
+    EchoRound *round = modServerPing::SendPing(destinations, this);
     connect(round, &EchoRound::finished, this, [this, round, Report = std::move(Report)] {
         ExplainEchoFailures(*round);
         Report(round->replies());
@@ -85,11 +90,6 @@ void frmMain::StartEchoRound(const QStringList &Addresses, std::function<void(co
         if (--EchoRoundsRunning == 0)
             fraControl->setEnabled(true);
     });
-    // The report keeps the addresses as the fields gave them; only the echo goes without the blanks.
-    QStringList destinations;
-    for (const QString &address : Addresses)
-        destinations << PingReport::stripBlanks(address);
-    round->start(destinations);
 }
 
 void frmMain::ExplainEchoFailures(const EchoRound &Round)

@@ -1,5 +1,7 @@
 #include "scan/modServerPing.h"
 
+#include "scan/EchoRound.h"
+
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QtEndian>
@@ -45,6 +47,13 @@ const std::array<std::pair<qint32, const char *>, 27> StatusTexts = {{
 const char *const UnknownStatusText = "unknown  msg returned";
 
 } // namespace
+
+EchoRound *SendPing(const QStringList &Addresses, QObject *Parent)
+{
+    auto *round = new EchoRound(Parent);
+    round->start(Addresses);
+    return round;
+}
 
 QString EchoStatusText(qint32 Status)
 {

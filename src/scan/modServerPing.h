@@ -2,10 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
 
+class EchoRound;
 class QObject;
 
 // The ping's platform services: the echo's constants, its status texts and
@@ -20,6 +22,12 @@ inline QByteArray Payload()
 {
     return QByteArray(PingPayload);
 }
+
+// Sends one echo request to each address at once; a single ping is a round
+// of one. The round, a child of Parent, reports finished() once every request
+// has its answer or has timed out, never before control is back in the event
+// loop; its replies follow the order of the addresses.
+EchoRound *SendPing(const QStringList &Addresses, QObject *Parent);
 
 // "<code>   [ <text> ]" for an IP status code; codes outside the table read
 // "unknown  msg returned".

@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <optional>
+
 #include <linux/capability.h>
 #include <sys/syscall.h>
 
@@ -22,6 +24,8 @@ namespace {
 const QByteArray NoGroupMayPing = "1 0";
 const QByteArray AllGroupsMayPing = "0 2147483647";
 constexpr int LogTimeChars = 9;
+const char *const NoIcmpSocket =
+    "this user may open no ICMP socket here (neither CAP_NET_RAW nor net.ipv4.ping_group_range allows it)";
 
 QStringList texts(const QListWidget *list)
 {
@@ -146,7 +150,7 @@ void TestPingScan::singlePing()
     if (!pingGroups.isEmpty())
         QVERIFY(TestNetwork::setPingGroupRange(pingGroups));
     if (!IcmpSocket().isOpen())
-        QSKIP("this user may open no ICMP socket here");
+        QSKIP(NoIcmpSocket);
 
     MessageBoxWatcher boxes;
     Window w(Window::settingsWithPort(freeLoopbackPort()));
@@ -233,22 +237,27 @@ void TestPingScan::unresolvableRangeIsToldOnce()
 
 void TestPingScan::missingPermissionIsExplainedOnce()
 {
-    if (!m_network)
-        QSKIP(qPrintable(m_noNetwork));
-    QVERIFY(TestNetwork::setPingGroupRange(NoGroupMayPing));
-    WithoutRawSockets withoutRaw;
-    QVERIFY(withoutRaw.dropped());
-    QVERIFY(IcmpSocket().permissionRefused());
+    // Either the system refuses this user already, or the test network lets
+    // the test take the permission away.
+    std::optional<WithoutRawSockets> withoutRaw;
+    if (!IcmpSocket().permissionRefused()) {
+        if (!m_network)
+            QSKIP(qPrintable(m_noNetwork));
+        QVERIFY(TestNetwork::setPingGroupRange(NoGroupMayPing));
+        withoutRaw.emplace();
+        QVERIFY(withoutRaw->dropped());
+        QVERIFY(IcmpSocket().permissionRefused());
+    }
 
     MessageBoxWatcher boxes;
     Window w(Window::settingsWithPort(freeLoopbackPort()));
     QVERIFY(w.showAndActivate());
-    setAddress(w, {"10", "73", "91", "1"});
+    setAddress(w, {"127", "0", "0", "1"});
     auto *requests = w.child<QGroupBox>("fraControl");
     QTest::mouseClick(w.child<QPushButton>("SinglePing"), Qt::LeftButton);
     QTRY_VERIFY(requests->isEnabled());
-    QCOMPARE(logTexts(w), (QStringList{"Listen ON", "send ping",
-                                       "Ping to 10.73.91.1 = 11050   [ ip general failure ]", "pass...."}));
+    QCOMPARE(logTexts(w), (QStringList{"Listen ON", "send ping", "Ping to 127.0.0.1 = 11050   [ ip general failure ]",
+                                       "pass...."}));
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
     QCOMPARE(boxes.seen[0].title, QString("TessraProg"));
