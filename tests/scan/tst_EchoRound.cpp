@@ -13,7 +13,6 @@ class TestEchoRound : public QObject
 
 private slots:
     void repliesFollowTheAddresses();
-    void emptyRoundFinishesToo();
 };
 
 void TestEchoRound::repliesFollowTheAddresses()
@@ -38,17 +37,6 @@ void TestEchoRound::repliesFollowTheAddresses()
     QVERIFY(round->anyUnresolved());
     QVERIFY(!round->permissionRefused());
     QCOMPARE(finished.size(), 1);
-}
-
-void TestEchoRound::emptyRoundFinishesToo()
-{
-    EchoRound round;
-    QSignalSpy finished(&round, &EchoRound::finished);
-    round.start({});
-    QVERIFY(finished.isEmpty());
-    QVERIFY(finished.wait());
-    QVERIFY(round.replies().isEmpty());
-    QVERIFY(!round.anyUnresolved());
 }
 
 QTEST_GUILESS_MAIN(TestEchoRound)

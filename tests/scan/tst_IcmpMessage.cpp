@@ -83,8 +83,6 @@ void TestIcmpMessage::readAnswer_data()
     QTest::newRow("own request looped back") << IpHeader + "08000000" "1234" "0102" + Payload << Framing::WithIpHeader
                                              << false << 0 << 0;
     QTest::newRow("cut short") << IpHeader + "0000000012" << Framing::WithIpHeader << false << 0 << 0;
-    QTest::newRow("not ICMP") << QByteArray("4500002400004000401100000a495b640a495bfe") + reply
-                              << Framing::WithIpHeader << false << 0 << 0;
 
     // Errors quoting request 7: its IP header, then its ICMP message.
     const QByteArray request7 = "08000000" "1234" "0007";
@@ -94,18 +92,9 @@ void TestIcmpMessage::readAnswer_data()
     QTest::newRow("net unreachable quoting only the header")
         << IpHeader + "0300000000000000" + QuotedIpHeader + request7 << Framing::WithIpHeader << true << 7
         << int(IpStatus::DestNetUnreachable);
-    QTest::newRow("time exceeded quoting the whole request")
-        << IpHeader + "0b00000000000000" + QuotedIpHeader + request7 + Payload << Framing::WithIpHeader << true << 7
-        << int(IpStatus::TtlExpiredTransit);
     QTest::newRow("error about another program's request")
         << IpHeader + "0301000000000000" + QuotedIpHeader + "080000004321" "0007" + Payload << Framing::WithIpHeader
         << false << 0 << 0;
-    // "TestPo"
-    QTest::newRow("error about a request with another payload")
-        << IpHeader + "0301000000000000" + QuotedIpHeader + request7 + "54657374506f" << Framing::WithIpHeader
-        << false << 0 << 0;
-    QTest::newRow("redirect is no answer") << IpHeader + "0501000000000000" + QuotedIpHeader + request7 + Payload
-                                           << Framing::WithIpHeader << false << 0 << 0;
 }
 
 void TestIcmpMessage::readAnswer()
@@ -135,13 +124,9 @@ void TestIcmpMessage::statusForError_data()
     QTest::newRow("port unreachable") << 3 << 3 << 11005;
     QTest::newRow("fragmentation needed is a packet too big") << 3 << 4 << 11009;
     QTest::newRow("source route failed is a bad route") << 3 << 5 << 11012;
-    QTest::newRow("net unknown is net unreachable") << 3 << 6 << 11002;
-    QTest::newRow("host prohibited is host unreachable") << 3 << 10 << 11003;
     QTest::newRow("communication prohibited is host unreachable") << 3 << 13 << 11003;
-    QTest::newRow("source quench") << 4 << 0 << 11016;
     QTest::newRow("time to live exceeded in transit") << 11 << 0 << 11013;
     QTest::newRow("reassembly time exceeded") << 11 << 1 << 11014;
-    QTest::newRow("parameter problem") << 12 << 0 << 11015;
 }
 
 void TestIcmpMessage::statusForError()
@@ -159,9 +144,6 @@ void TestIcmpMessage::statusForSendError_data()
     QTest::newRow("no route to the network") << ENETUNREACH << 11002;
     QTest::newRow("no route to the host") << EHOSTUNREACH << 11003;
     QTest::newRow("broadcast address refused") << EACCES << 11018;
-    QTest::newRow("send buffer full") << ENOBUFS << 11006;
-    QTest::newRow("would block") << EAGAIN << 11006;
-    QTest::newRow("too big") << EMSGSIZE << 11009;
     QTest::newRow("firewall refused") << EPERM << 11050;
 }
 
