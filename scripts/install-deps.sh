@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the tool and its tests need, only those missing.
 set -eu
-PACKAGES="cmake make g++ qt6-base-dev libsimpleini-dev fonts-liberation2"
+# iproute2 builds the ping tests' network namespaces; fping is the scan benchmark's yardstick.
+PACKAGES="cmake make g++ qt6-base-dev libsimpleini-dev fonts-liberation2 iproute2 fping"
 missing=""
 for package in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -473,6 +473,7 @@ void frmMain::connectHandlers()
     for (std::size_t k = 0; k < Port1.size(); ++k)
         connect(Port1[k], &QPushButton::toggled, this, [this, k] { Port1_Click(static_cast<int>(k)); });
     connectEntryHandlers();
+    connectScanHandlers();
 }
 
 // ---- Start-up and shut-down ----

@@ -9,7 +9,10 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <array>
+#include <functional>
 
+class EchoRound;
+struct EchoReply;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -156,6 +159,22 @@ private:
     void MesswerteLoop_Click();
     void Timer3_Timer();
     void AutoSend_Click(int Index);
+
+    // ---- Ping and address-range scan (src/scan/frmMain_scan.cpp) ----
+    void connectScanHandlers();
+    void SinglePing_Click();
+    void Command1_Click();
+    // Reports the answer to the echo request sent to Address.
+    void PingAndLog(const QString &Address, bool SingleMode, const EchoReply &Reply);
+    // Sends one echo request to each address at once; Report gets their
+    // replies, in the same order, once all are in or timed out.
+    void StartEchoRound(const QStringList &Addresses, std::function<void(const QList<EchoReply> &)> Report);
+    void ExplainEchoFailures(const EchoRound &Round);
+    // Pings and scans under way; the request buttons come back when the last one ends.
+    int EchoRoundsRunning = 0;
+    // The missing permission to ping is explained once.
+    bool EchoPermissionExplained = false;
+    // ---- end of ping and address-range scan ----
 
     SettingsKeys::SettingsTexts SettingsSnapshot() const;
     void ReadSettings();
