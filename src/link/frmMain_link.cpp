@@ -148,6 +148,10 @@ void frmMain::SW_Accept(qintptr requestId)
 
 void frmMain::SW_Disconnect()
 {
+    if (m_decoding) {
+        m_peerClosedWhileDecoding = true;
+        return;
+    }
     // A peer that closes right after its reply has said all it will say.
     if (m_reply.peerClosed() == ReplyAssembler::Progress::Complete && DecodeReply())
         return;

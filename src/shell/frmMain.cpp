@@ -404,6 +404,8 @@ void frmMain::createControls()
 
     List1 = place(new QListWidget(this), QStringLiteral("List1"), 120, 4200, 11895, 5325);
     List1->setAccessibleName(QStringLiteral("Ereignisprotokoll"));
+    // Every line is one line of text: the list need not measure each one.
+    List1->setUniformItemSizes(true);
 
     constexpr int ChannelLeft = 12120;
     constexpr std::array<int, 4> PortTop = {4200, 4800, 5400, 6000};
@@ -660,7 +662,8 @@ void frmMain::WriteLog(const QString &text)
     // Whatever ran meanwhile, the newest line is the one shown.
     List1->setCurrentRow(List1->count() - 1);
     List1->scrollToBottom();
-    List1->repaint();
+    // Painted with the next pass of the event loop, together with whatever else changed.
+    List1->update();
 }
 
 void frmMain::ShowSocketState(qint32 state)
@@ -672,7 +675,7 @@ void frmMain::ShowSocketState(qint32 state)
     Label10->setPalette(colours);
     Label10->setText(StatusLine::textForState(StateText, state));
     Label10->adjustSize();
-    Label10->repaint();
+    Label10->update();
     LastShownState = state;
     QCoreApplication::processEvents();
 }

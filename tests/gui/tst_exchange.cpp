@@ -98,6 +98,9 @@ private slots:
     void switchDuringPollingInterruptsAndResumes();
     void autoSendAsksForItsChannel();
     void measurementReplySetsButtonsWithoutSending();
+    void loopButtonRestartsAnInterruptedPolling();
+    void pollingGoesOnAfterATimeOut();
+    void refusedRadioProgrammingSendsNothing();
 
 private:
     std::unique_ptr<Installation> m;
@@ -120,18 +123,22 @@ void TestExchange::cleanup()
 void TestExchange::lanParameterExchange_data()
 {
     QTest::addColumn<bool>("bytewise");
-    QTest::newRow("reply in one segment") << false;
-    QTest::newRow("reply split into single bytes") << true;
+    QTest::addColumn<bool>("closeAfter");
+    QTest::newRow("reply in one segment") << false << false;
+    QTest::newRow("reply split into single bytes") << true << false;
+    QTest::newRow("device closes right after its reply") << false << true;
 }
 
 void TestExchange::lanParameterExchange()
 {
     QFETCH(bool, bytewise);
-    m->lan.answerNext({LanParameterReply, 0, bytewise});
+    QFETCH(bool, closeAfter);
+    m->lan.answerNext({LanParameterReply, 0, bytewise, 20, closeAfter});
     m->click("cmdTest");
     QVERIFY(!m->controlsEnabled());
-    QTRY_COMPARE(m->log().size(), 8);
-    QCOMPARE(m->log(), (QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines));
+    QTRY_VERIFY(m->log().size() >= 8);
+    QTest::qWait(100);
+    QVERIFY2(m->log() == (QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines), qPrintable(m->log().join('|')));
     QCOMPARE(m->lan.requests, QList<QByteArray>{LanParameterRequest});
     // The tool calls from the port it listens on.
     QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
@@ -295,6 +302,60 @@ void TestExchange::measurementReplySetsButtonsWithoutSending()
     // Only the measurement request went out: setting the buttons sent nothing.
     QCOMPARE(m->lan.requests.size(), 1);
     QVERIFY(!m->w.window->UpdatingPorts);
+}
+
+void TestExchange::loopButtonRestartsAnInterruptedPolling()
+{
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_COMPARE(m->lan.requests.size(), 1);
+    QTRY_VERIFY(m->w.window->Listening);
+    // Interrupted by a switch request that gets no answer.
+    m->lan.answerNext({QByteArray(), 0, false, 0, false, false, true});
+    m->click("Port1(0)");
+    QVERIFY(!m->w.window->PollingActive && m->w.window->ResumePolling);
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
+    QCOMPARE(m->w.child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
+    // The loop button finds the polling stopped and starts it again; the next
+    // decoded reply calls one more pass, as the interrupted polling asked for.
+    m->lan.answerNext({MeasurementReply});
+    m->lan.answerNext({MeasurementReply});
+    const int before = m->lan.requests.size();
+    m->click("MesswerteLoop");
+    QVERIFY(m->w.window->PollingActive);
+    QTRY_COMPARE(m->lan.requests.size(), before + 2);
+    QVERIFY(!m->w.window->ResumePolling);
+    QVERIFY(m->w.window->PollingActive);
+    m->click("MesswerteLoop");
+    QVERIFY(!m->w.window->PollingActive);
+}
+
+void TestExchange::pollingGoesOnAfterATimeOut()
+{
+    m->lan.answerNext({QByteArray(), 0, false, 0, false, false, true});
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
+    // The time-out stops the silence of the log but not the polling timer.
+    QVERIFY(!m->w.window->PollingActive);
+    QVERIFY(m->w.child<QTimer>("Timer3")->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 5000);
+    QVERIFY(m->w.window->PollingActive);
+    m->click("MesswerteLoop");
+}
+
+void TestExchange::refusedRadioProgrammingSendsNothing()
+{
+    m->chooseFunk();
+    m->w.child<QLineEdit>("Text5(0)")->setText("");
+    m->click("cmdSetParameter");
+    QCOMPARE(m->logSince(1), QStringList{"sende neue Parameter"});
+    QCOMPARE(m->boxes.seen.size(), 1);
+    QCOMPARE(m->boxes.seen[0].title, QString("Achtung !"));
+    m->boxes.seen.clear();
+    QVERIFY(m->controlsEnabled());
+    QTest::qWait(200);
+    QVERIFY(m->gateway.requests.isEmpty());
 }
 
 QTEST_MAIN(TestExchange)
