@@ -53,8 +53,12 @@ QtSocketComponent::QtSocketComponent(const QHostAddress &listenAddress, QObject 
 QtSocketComponent::~QtSocketComponent()
 {
     dropPendingConnection();
-    if (m_socket)
+    // The window deletes its component while it goes away itself: the end of
+    // the connection is no longer an event anybody can take.
+    if (m_socket) {
+        m_socket->disconnect(this);
         m_socket->abort();
+    }
 }
 
 bool QtSocketComponent::setBlocking(bool blocking)

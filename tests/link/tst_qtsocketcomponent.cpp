@@ -33,6 +33,7 @@ private slots:
     void bytesWrittenBeforeDisconnectStillArrive();
     void connectsFromItsOwnPortWhenItCan();
     void stateNumbersFollowTheActivity();
+    void aComponentGoingAwayReportsNothing();
 };
 
 void TestQtSocketComponent::settingsRejectWhatTheSocketCannotTake()
@@ -196,6 +197,24 @@ void TestQtSocketComponent::stateNumbersFollowTheActivity()
     QTcpSocket late;
     late.connectToHost(QHostAddress::LocalHost, port);
     QVERIFY(!late.waitForConnected(1000));
+}
+
+void TestQtSocketComponent::aComponentGoingAwayReportsNothing()
+{
+    // The window deletes its component while it is being destroyed itself; an
+    // event reported then would reach a window that is half gone.
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    auto *sw = new QtSocketComponent(QHostAddress::LocalHost);
+    sw->setRemotePort(device.serverPort());
+    QSignalSpy ready(sw, &SocketComponent::readyToWrite);
+    sw->connectToHost("127.0.0.1");
+    QVERIFY(ready.wait(5000));
+    QStringList reported;
+    connect(sw, &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
+    connect(sw, &SocketComponent::errorOccurred, this, [&] { reported << "error"; });
+    delete sw;
+    QCOMPARE(reported, QStringList());
 }
 
 QTEST_MAIN(TestQtSocketComponent)
