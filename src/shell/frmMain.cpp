@@ -40,7 +40,6 @@ constexpr int Timer2ActiveMs = 200;
 constexpr int RxTimeoutMs = 1500;
 
 constexpr int TargetLan = 0;
-constexpr int TargetFunk = 1;
 
 // Inside the parameter frames, in twips: one row per field or address, the
 // caption at its left, the flag boxes in a column beside them.
@@ -68,7 +67,6 @@ constexpr float InputLabelDrop = 80.0f;
 
 constexpr int OctetsPerAddress = 4;
 constexpr int PortField = 16;
-constexpr int ENumField = 17;
 constexpr int TDiffOnField = 18;
 constexpr int TDiffOffField = 19;
 constexpr int TDiffOnFunk = 4;
