@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <memory>
 
 class DevicePeer : public QObject
 {
@@ -74,8 +75,8 @@ private:
     void serve(QTcpSocket *socket)
     {
         socket->setParent(this);
-        auto *buffer = new QByteArray;
-        connect(socket, &QObject::destroyed, this, [buffer] { delete buffer; });
+        // Lives as long as the connection: its slot goes when the socket or the peer goes.
+        auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
             buffer->append(socket->readAll());
             const int length = requestLength(*buffer);
