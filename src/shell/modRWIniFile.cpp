@@ -56,6 +56,35 @@ QByteArray withoutNul(QByteArray bytes)
     return bytes.replace('\0', '\n');
 }
 
+// SimpleIni skips a "[" line that lacks its "]", but takes the rest of the text from there
+// as the name of the section of the keys that follow, lines and all; every save then writes
+// that name out again with one line more. Such a line is left out before parsing, as every
+// other line that is neither section, key nor comment is.
+QByteArray withoutUnclosedSections(QByteArray bytes)
+{
+    const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
+    qsizetype lineStart = 0;
+    while (lineStart < bytes.size()) {
+        qsizetype lineEnd = lineStart;
+        while (lineEnd < bytes.size() && !isLineEnd(bytes.at(lineEnd)))
+            ++lineEnd;
+        qsizetype first = lineStart;
+        while (first < lineEnd && (bytes.at(first) == ' ' || bytes.at(first) == '\t'))
+            ++first;
+        const QByteArrayView line(bytes.constData() + first, lineEnd - first);
+        if (line.startsWith('[') && !line.contains(']'))
+            std::fill(bytes.begin() + first, bytes.begin() + lineEnd, ' ');
+        lineStart = lineEnd + 1;
+    }
+    return bytes;
+}
+
+// What SimpleIni is given to parse.
+QByteArray parseable(const QByteArray &bytes)
+{
+    return withoutUnclosedSections(withoutNul(bytes));
+}
+
 // The file keeps the line ends it has; a new file gets the platform's own.
 QByteArray lineEndOf(const QByteArray &bytes)
 {
@@ -135,7 +164,7 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
     QString value = defaultValue;
     const FileContent content = loadFile(file);
     if (content.state == FileState::Loaded) {
-        const QByteArray bytes = withoutNul(content.bytes);
+        const QByteArray bytes = parseable(content.bytes);
         CSimpleIniA ini;
         configure(ini);
         if (ini.LoadData(bytes.constData(), size_t(bytes.size())) >= 0) {
@@ -156,7 +185,7 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
     if (content.state == FileState::Unusable)
         return false;
 
-    QByteArray bytes = withoutNul(content.bytes);
+    QByteArray bytes = parseable(content.bytes);
     const QByteArray lineEnd = lineEndOf(content.bytes);
     const bool keepsTrailingComment = !bytes.contains(TrailingCommentSection);
     if (keepsTrailingComment)

@@ -197,6 +197,9 @@ private slots:
         QTest::newRow("line breaks in a value cannot start lines of their own")
             << QByteArray() << "Port" << "5000\r\n[Evil]\nx=1"
             << QByteArray("[TessraProg]\nPort=5000  [Evil] x=1\n") << "5000  [Evil] x=1";
+        QTest::newRow("a section line without \"]\" is left out, its keys stay in the section before")
+            << QByteArray("[Other]\nA=1\n[TessraProg\n; Kommentar\nPort=4000\n") << "Port" << "5000"
+            << QByteArray("[Other]\nA=1\n\n; Kommentar\nPort=4000\n\n\n[TessraProg]\nPort=5000\n") << "5000";
         QTest::newRow("empty value is written empty")
             << QByteArray("[TessraProg]\nPort=4000\n") << "Port" << "" << QByteArray("[TessraProg]\nPort=\n") << "";
     }
@@ -215,6 +218,9 @@ private slots:
         QVERIFY(WriteIniValue(Section, key, value, path));
         QCOMPARE(contentOf(path), after);
         QCOMPARE(ReadIniValue(Section, key, Default, path, IniBufferSize), readBack);
+        // Writing the same value again changes nothing: the file never grows by itself.
+        QVERIFY(WriteIniValue(Section, key, value, path));
+        QCOMPARE(contentOf(path), after);
         QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("TessraPrg.ini")});
     }
 
