@@ -171,6 +171,9 @@ void frmMain::SW_Error(int, const QString &description)
 void frmMain::Timer1_Timer()
 {
     Timer1->stop();
+    // The exchange ends here: what had come of its reply goes with it, so that
+    // no pause after those bytes decodes them later.
+    StartReply();
     PollingActive = false;
     WriteLog(QStringLiteral("RX-TimeoOut"));
     SW->disconnectSocket();

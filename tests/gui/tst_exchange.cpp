@@ -4,6 +4,8 @@
 #include "DevicePeer.h"
 #include "WindowHarness.h"
 
+#include "link/SocketComponent.h"
+#include "replies/ReplyAssembler.h"
 #include "requests/TwoStateButton.h"
 
 #include <QComboBox>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 
 using namespace WindowHarness;
 
@@ -101,6 +104,7 @@ private slots:
     void loopButtonRestartsAnInterruptedPolling();
     void pollingGoesOnAfterATimeOut();
     void refusedRadioProgrammingSendsNothing();
+    void partOfAReplyEndsWithItsTimeOut();
 
 private:
     std::unique_ptr<Installation> m;
@@ -356,6 +360,22 @@ void TestExchange::refusedRadioProgrammingSendsNothing()
     QVERIFY(m->controlsEnabled());
     QTest::qWait(200);
     QVERIFY(m->gateway.requests.isEmpty());
+}
+
+void TestExchange::partOfAReplyEndsWithItsTimeOut()
+{
+    // The first bytes of a reply arrive, and the time-out comes before the
+    // pause after them has told the tool that no more will come.
+    m->lan.answerNext({LanParameterReply.left(10)});
+    QSignalSpy arrived(m->w.child<SocketComponent>("SW"), &SocketComponent::dataArrived);
+    m->click("cmdTest");
+    QVERIFY(arrived.wait(5000));
+    QVERIFY(QMetaObject::invokeMethod(m->w.child<QTimer>("Timer1"), "timeout"));
+    QCOMPARE(m->logSince(1), (QStringList{"Anfrage Parameter", "RX-TimeoOut", "Listen ON"}));
+    // What had come of the reply went with its exchange: nothing is decoded later.
+    QTest::qWait(3 * ReplyAssembler::IdleTimeoutMs);
+    QCOMPARE(m->logSince(1), (QStringList{"Anfrage Parameter", "RX-TimeoOut", "Listen ON"}));
+    QVERIFY(m->controlsEnabled());
 }
 
 QTEST_MAIN(TestExchange)

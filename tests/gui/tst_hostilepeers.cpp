@@ -290,8 +290,10 @@ void TestHostilePeers::afterAttack(const QString &attack, const QString &figures
     const int ticksDuring = watch->ticks;
     const qint64 longestGapMs = watch->longestGapMs;
     // The tool settles: listening, the command buttons usable.
-    QTRY_VERIFY_WITH_TIMEOUT(m->log().last() == "Listen ON" && m->w.window->Listening && m->controlsEnabled(),
-                             ToolSettlesMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(m->log().last() == "Listen ON" && m->w.window->Listening && m->controlsEnabled(),
+                              qPrintable(QStringLiteral("%1 %2 | ").arg(m->w.window->Listening).arg(m->controlsEnabled())
+                                         + m->log().join(" | ")),
+                              ToolSettlesMs);
     // The window goes on answering: its status line is refreshed again.
     QTRY_VERIFY_WITH_TIMEOUT(watch->ticks > ticksDuring, ToolSettlesMs);
     const Memory after = memory();
