@@ -53,11 +53,12 @@ void TestSimConfig::mistakesInTheFileAreNamedWithTheirPlace_data()
 {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QStringList>("errors");
-    QTest::newRow("not JSON") << QByteArray("{\"devices\": [") << QStringList{"not JSON at character 13: unterminated array"};
+    QTest::newRow("not JSON") << QByteArray("{\"devices\": [")
+                              << QStringList{"not JSON at character 13: unterminated array"};
     QTest::newRow("no devices") << QByteArray("{\"devices\": []}")
                                 << QStringList{"devices: a list of at least one device"};
-    QTest::newRow("a misspelt setting")
-        << QByteArray(R"({"devices": [{"type": "lanAdapter", "enum": 1}]})") << QStringList{"devices[0].enum: unknown setting"};
+    QTest::newRow("a misspelt setting") << QByteArray(R"({"devices": [{"type": "lanAdapter", "enum": 1}]})")
+                                        << QStringList{"devices[0].enum: unknown setting"};
     QTest::newRow("flags beyond a byte and a bad gateway address")
         << QByteArray(R"({"devices": [{"type": "lanAdapter", "flags": 256, "gateway": "192.168.28"}]})")
         << QStringList{"devices[0].gateway: an IPv4 address such as \"192.168.28.1\"",
@@ -126,7 +127,8 @@ void TestSimConfig::commandLine_data()
     QTest::newRow("address, port and file")
         << QStringList{"--address", "10.73.92.10", "--port", "340", "--config", "my.json"} << "" << "10.73.92.10"
         << 340 << "my.json";
-    QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port takes a port from 1 to 65535" << "127.0.0.2" << 0 << "";
+    QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port takes a port from 1 to 65535"
+                            << "127.0.0.2" << 0 << "";
     QTest::newRow("a name is no address")
         << QStringList{"--address", "localhost"} << "--address takes an IPv4 address, such as 127.0.0.2" << "127.0.0.2"
         << 0 << "";

@@ -218,7 +218,8 @@ void TestSimDevices::autoSendReportsChangedInputs()
     QCOMPARE(ipv4Text(changed.outgoing[0].destination), QString("192.168.28.10"));
     QCOMPARE(changed.outgoing[0].port, 340);
     QCOMPARE(changed.outgoing[0].frame.toHex().toUpper(), QByteArray("FFAA006A12011CFFFE000001011D090700D7801E"));
-    QCOMPARE(decoded(changed.outgoing[0].frame)[1], QString("-> InPort: Kanal 1=ON, Kanal 2=ON, Kanal 3=ON, Kanal 4=OFF"));
+    QCOMPARE(decoded(changed.outgoing[0].frame)[1],
+             QString("-> InPort: Kanal 1=ON, Kanal 2=ON, Kanal 3=ON, Kanal 4=OFF"));
     // Setting it to what it is changes nothing and reports nothing.
     QVERIFY(sim.runCommand("input 192.168.28.215 3 on").outgoing.isEmpty());
 

@@ -64,7 +64,8 @@ public:
             + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n")
     {
         writeFile(w.folder.filePath("installation.json"), exampleWithTiming(weatherIntervalMs));
-        QObject::connect(&sim, &QProcess::readyReadStandardOutput, [this] { simOutput += sim.readAllStandardOutput(); });
+        QObject::connect(&sim, &QProcess::readyReadStandardOutput,
+                         [this] { simOutput += sim.readAllStandardOutput(); });
         sim.setProcessChannelMode(QProcess::MergedChannels);
         sim.start(TESSRA_SIM, {"--address", "127.0.0.2", "--port", QString::number(port), "--destination",
                                "127.0.0.1", "--config", w.folder.filePath("installation.json")});
@@ -189,8 +190,13 @@ void TestSimExchange::lanRequests_data()
     QTest::addColumn<QStringList>("lines");
     // The example LAN adapter: outputs 1 and 4 on, input 2 active, 21.5 and 19.0 °C.
     QTest::newRow("parameter request") << "cmdTest"
-                                       << QStringList{"Anfrage Parameter", "-> Firmware 1.0.2.3", "PORTLINE", Flags,
-                                                      "-> Device: LAN-Devices, Funktion=Schalt-Devices", Closed, ListenOn};
+                                       << QStringList{"Anfrage Parameter",
+                                                      "-> Firmware 1.0.2.3",
+                                                      "PORTLINE",
+                                                      Flags,
+                                                      "-> Device: LAN-Devices, Funktion=Schalt-Devices",
+                                                      Closed,
+                                                      ListenOn};
     QTest::newRow("measurement request")
         << "GetMesswerte"
         << QStringList{"Abfrage Messwerte", "-> OutPort: Kanal 1=ON, Kanal 2=OFF, Kanal 3=OFF, Kanal 4=ON",
@@ -201,8 +207,8 @@ void TestSimExchange::lanRequests_data()
         << QStringList{"Sende Schalbefehl ", "-> Port geschaltet! Status:  Ch 1=1,  Ch 2=1,  Ch 3=0,  Ch 4=1", Closed,
                        ListenOn};
     // AutoSend is taken without an answer, so the short time-out ends it.
-    QTest::newRow("AutoSend for input 3") << "AutoSend(2)"
-                                          << QStringList{"Anforderung AutoSend für InputKanal 3", "RX-TimeoOut", ListenOn};
+    QTest::newRow("AutoSend for input 3")
+        << "AutoSend(2)" << QStringList{"Anforderung AutoSend für InputKanal 3", "RX-TimeoOut", ListenOn};
 }
 
 void TestSimExchange::lanRequests()
@@ -248,7 +254,8 @@ void TestSimExchange::funkRequestsAreAnsweredByCallBack()
     m->chooseFunk();
     QCOMPARE(oneListenInARow(m->click(button)), lines);
     // The gateway dropped the tool's connection and called back from its own address.
-    QVERIFY(m->simOutput.contains("dropped the caller, calls 127.0.0.1:" + QString::number(m->port) + " back in 50 ms"));
+    QVERIFY(
+        m->simOutput.contains("dropped the caller, calls 127.0.0.1:" + QString::number(m->port) + " back in 50 ms"));
     QVERIFY(m->simOutput.contains("gateway eNum 2 (127.0.0.3:" + QString::number(m->port) + ") -> 127.0.0.1:"
                                   + QString::number(m->port) + "  call-back"));
 }
@@ -312,9 +319,10 @@ void TestSimExchange::weatherFramesArriveUnasked()
 {
     start(FastWeatherMs);
     const QStringList lines = m->waitForExchange(1);
-    QCOMPARE(lines, (QStringList{"-> empfange Wetterdaten....",
-                                 "außen= -2.5 °C, Regen=1.2 Lt/m², Wind akt.=3 Km/h, Wind max=17 Km/h, Licht=88", Closed,
-                                 ListenOn}));
+    QCOMPARE(lines,
+             (QStringList{"-> empfange Wetterdaten....",
+                          "außen= -2.5 °C, Regen=1.2 Lt/m², Wind akt.=3 Km/h, Wind max=17 Km/h, Licht=88", Closed,
+                          ListenOn}));
     // They keep coming.
     QTRY_VERIFY(m->log().count("-> empfange Wetterdaten....") >= 2);
 }

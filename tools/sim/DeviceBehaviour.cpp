@@ -438,8 +438,3 @@ QString kindName(RadioKind kind)
 }
 
 } // namespace DeviceBehaviour
-
-QString ipv4Text(const Ipv4 &address)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(address[0]).arg(address[1]).arg(address[2]).arg(address[3]);
-}

@@ -142,4 +142,7 @@ struct SimTiming
     bool operator==(const SimTiming &) const = default;
 };
 
-QString ipv4Text(const Ipv4 &address);
+inline QString ipv4Text(const Ipv4 &address)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(address[0]).arg(address[1]).arg(address[2]).arg(address[3]);
+}

@@ -42,7 +42,10 @@ QList<FrameReader::Piece> FrameReader::append(QByteArrayView bytes)
             break;
         const int length = static_cast<quint8>(m_held[LengthOffset]);
         if (length < FrameHeaderLength || length > MaxBodyLength) {
-            discard(QStringLiteral("length byte %1 outside %2 to %3").arg(length).arg(FrameHeaderLength).arg(MaxBodyLength));
+            discard(QStringLiteral("length byte %1 outside %2 to %3")
+                        .arg(length)
+                        .arg(FrameHeaderLength)
+                        .arg(MaxBodyLength));
             continue;
         }
         const int frameLength = PreambleLength + length;

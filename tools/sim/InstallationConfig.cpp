@@ -119,7 +119,8 @@ public:
 
     void fail(const QString &key, const QString &what) const
     {
-        m_errors << QStringLiteral("%1%2%3: %4").arg(m_path, m_path.isEmpty() ? QString() : QStringLiteral("."), key, what);
+        m_errors
+            << QStringLiteral("%1%2%3: %4").arg(m_path, m_path.isEmpty() ? QString() : QStringLiteral("."), key, what);
     }
 
     QString path(const QString &key) const { return m_path.isEmpty() ? key : m_path + u'.' + key; }
@@ -144,7 +145,8 @@ Channels channels(const ObjectReader &r)
     return c;
 }
 
-const QSet<QString> ChannelKeys = {QStringLiteral("outputs"), QStringLiteral("inputs"), QStringLiteral("changingInputs")};
+const QSet<QString> ChannelKeys = {QStringLiteral("outputs"), QStringLiteral("inputs"),
+                                   QStringLiteral("changingInputs")};
 
 RadioDevice radioDevice(const ObjectReader &r)
 {
@@ -158,7 +160,8 @@ RadioDevice radioDevice(const ObjectReader &r)
     if (type == QLatin1String("switching") || type == QLatin1String("thermostat")) {
         d.kind = type == QLatin1String("switching") ? RadioKind::Switching : RadioKind::Thermostat;
         d.channels = channels(r);
-        d.temperature = drifting(r.tenths(QStringLiteral("temperature"), -TemperatureLimit, TemperatureLimit, DefaultTemperature), range);
+        d.temperature = drifting(
+            r.tenths(QStringLiteral("temperature"), -TemperatureLimit, TemperatureLimit, DefaultTemperature), range);
         known += ChannelKeys;
         known += QStringLiteral("temperature");
         if (d.kind == RadioKind::Thermostat) {
@@ -170,7 +173,8 @@ RadioDevice radioDevice(const ObjectReader &r)
         d.weather.wind = static_cast<quint8>(r.integer(QStringLiteral("wind"), 0, ByteMax, 0));
         d.weather.windMax = static_cast<quint8>(r.integer(QStringLiteral("windMax"), 0, ByteMax, 0));
         d.weather.rain = static_cast<quint16>(r.tenths(QStringLiteral("rain"), 0, RainLimit, 0));
-        d.weather.outside = drifting(r.tenths(QStringLiteral("outside"), -TemperatureLimit, TemperatureLimit, DefaultOutside), range);
+        d.weather.outside =
+            drifting(r.tenths(QStringLiteral("outside"), -TemperatureLimit, TemperatureLimit, DefaultOutside), range);
         d.weather.light = static_cast<quint8>(r.integer(QStringLiteral("light"), 0, ByteMax, 0));
         known += {QStringLiteral("wind"), QStringLiteral("windMax"), QStringLiteral("rain"), QStringLiteral("outside"),
                   QStringLiteral("light")};
@@ -227,8 +231,10 @@ SimNode node(const ObjectReader &r, const Ipv4 &destination, QStringList &errors
     lan.tDiffOff = static_cast<quint8>(r.tenths(QStringLiteral("tDiffOff"), 0, TDiffLimit, 0));
     lan.channels = channels(r);
     const int range = r.tenths(QStringLiteral("drift"), 0, TemperatureLimit, DefaultDrift);
-    lan.temperature1 = drifting(r.tenths(QStringLiteral("temperature1"), -TemperatureLimit, TemperatureLimit, DefaultTemperature), range);
-    lan.temperature2 = drifting(r.tenths(QStringLiteral("temperature2"), -TemperatureLimit, TemperatureLimit, DefaultTemperature), range);
+    lan.temperature1 = drifting(
+        r.tenths(QStringLiteral("temperature1"), -TemperatureLimit, TemperatureLimit, DefaultTemperature), range);
+    lan.temperature2 = drifting(
+        r.tenths(QStringLiteral("temperature2"), -TemperatureLimit, TemperatureLimit, DefaultTemperature), range);
     if (n.gateway) {
         known += QStringLiteral("radioDevices");
         const QJsonValue list = r.value(QStringLiteral("radioDevices"));

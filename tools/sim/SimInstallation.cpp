@@ -45,7 +45,9 @@ SimInstallation::SimInstallation(QList<SimNode> nodes, SimTiming timing)
 QString SimInstallation::nodeName(int node) const
 {
     const LanAdapter &lan = m_nodes[node].lan;
-    return QStringLiteral("%1 eNum %2").arg(m_nodes[node].gateway ? QStringLiteral("gateway") : QStringLiteral("LAN adapter")).arg(lan.eNum);
+    return QStringLiteral("%1 eNum %2")
+        .arg(m_nodes[node].gateway ? QStringLiteral("gateway") : QStringLiteral("LAN adapter"))
+        .arg(lan.eNum);
 }
 
 SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire)
@@ -67,6 +69,7 @@ SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire
         handling.moved = answer.moved;
     };
 
+    // A gateway's own LAN part answers LAN requests as an adapter does.
     if (request.deviceClass == DeviceClassLan) {
         handling.request = QStringLiteral("%1 %2").arg(name).arg(request.code);
         answered(answerLanAdapter(target.lan, request));
@@ -191,7 +194,8 @@ SimInstallation::CommandResult SimInstallation::runCommand(const QString &line)
         bool channelOk = false;
         const int channel = words[2].toInt(&channelOk);
         const QString &state = words[3];
-        if (!channelOk || channel < 1 || channel > ChannelCount || (state != QLatin1String("on") && state != QLatin1String("off"))) {
+        if (!channelOk || channel < 1 || channel > ChannelCount ||
+            (state != QLatin1String("on") && state != QLatin1String("off"))) {
             result.lines << QStringLiteral("input: channel 1 to 4, then on or off");
             return result;
         }
@@ -201,7 +205,8 @@ SimInstallation::CommandResult SimInstallation::runCommand(const QString &line)
             result.lines << QStringLiteral("%1: input %2 %3%4")
                                 .arg(who)
                                 .arg(channel)
-                                .arg(state, reported ? QString() : QStringLiteral(" (AutoSend is off, nothing reported)"));
+                                .arg(state,
+                                     reported ? QString() : QStringLiteral(" (AutoSend is off, nothing reported)"));
             return reported;
         };
         for (int node = 0; node < m_nodes.size(); ++node) {
@@ -237,7 +242,9 @@ QStringList SimInstallation::describe() const
                      .arg(n.lan.port)
                      .arg(ipv4Text(n.lan.standardDestination));
         for (const RadioDevice &device : n.radioDevices)
-            lines << QStringLiteral("    %1 %2, eNum %3").arg(kindName(device.kind), radioAddressText(device)).arg(device.eNum);
+            lines << QStringLiteral("    %1 %2, eNum %3")
+                         .arg(kindName(device.kind), radioAddressText(device))
+                         .arg(device.eNum);
     }
     return lines;
 }

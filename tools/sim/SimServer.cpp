@@ -2,6 +2,8 @@
 
 #include "SimFrame.h"
 
+#include "requests/FrameFormat.h"
+
 #include <QDateTime>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -27,7 +29,7 @@ QString peerOf(const QTcpSocket *socket)
 
 quint8 codeOf(const QByteArray &frame)
 {
-    constexpr int CodeOffset = 3; // preamble, reserved, then the code
+    constexpr int CodeOffset = FrameFormat::PreambleLength + FrameFormat::PosCommand - 1;
     return static_cast<quint8>(frame[CodeOffset]);
 }
 
@@ -93,20 +95,20 @@ void SimServer::serve(int node, QTcpSocket *socket)
 {
     socket->setParent(this); // outlives its server when the device moves
     auto reader = std::make_shared<FrameReader>();
-    connect(socket, &QTcpSocket::readyRead, this, [this, node, socket, reader] {
+    const QString caller = peerOf(socket); // also for what is logged after the connection ended
+    connect(socket, &QTcpSocket::readyRead, this, [this, node, socket, reader, caller] {
         for (const FrameReader::Piece &piece : reader->append(socket->readAll()))
-            handle(node, socket, piece);
+            handle(node, socket, caller, piece);
     });
-    connect(socket, &QTcpSocket::disconnected, this, [this, node, socket, reader] {
+    connect(socket, &QTcpSocket::disconnected, this, [this, node, socket, reader, caller] {
         for (const FrameReader::Piece &piece : reader->finish())
-            handle(node, socket, piece);
+            handle(node, socket, caller, piece);
         socket->deleteLater();
     });
 }
 
-void SimServer::handle(int node, QTcpSocket *socket, const FrameReader::Piece &piece)
+void SimServer::handle(int node, QTcpSocket *socket, const QString &caller, const FrameReader::Piece &piece)
 {
-    const QString caller = peerOf(socket);
     const QString hex = SimFrame::hexDump(piece.bytes);
     if (!piece.fault.isEmpty()) {
         log(QStringLiteral("%1 <- %2  ignored, %3: %4").arg(who(node), caller, piece.fault, hex));
@@ -122,7 +124,7 @@ void SimServer::handle(int node, QTcpSocket *socket, const FrameReader::Piece &p
     if (h.relayed) {
         // The gateway relays by radio; the answer comes later on a call of its own.
         const QHostAddress tool = socket->peerAddress();
-        const quint16 port = m_installation.nodes()[node].lan.port;
+        const quint16 port = m_installation.nodes()[node].lan.port; // the tool listens where it called
         socket->disconnectFromHost();
         if (h.reply.isEmpty()) {
             log(QStringLiteral("%1  %2; dropped the caller, nothing to call back").arg(who(node), h.note));
@@ -205,7 +207,8 @@ void SimServer::deliver(const SimInstallation::Outgoing &outgoing, const QHostAd
                 const QString reason = socket->errorString();
                 socket->deleteLater();
                 if (attemptsLeft <= 1) {
-                    log(QStringLiteral("%1  cannot reach %2 (%3); %4 dropped").arg(who(outgoing.node), target, reason, what));
+                    log(QStringLiteral("%1  cannot reach %2 (%3); %4 dropped")
+                            .arg(who(outgoing.node), target, reason, what));
                     return;
                 }
                 log(QStringLiteral("%1  cannot reach %2 (%3); tries again in %4 ms")

@@ -35,7 +35,7 @@ private:
 
     QTcpServer *listenFor(int node, QString &error);
     void serve(int node, QTcpSocket *socket);
-    void handle(int node, QTcpSocket *socket, const FrameReader::Piece &piece);
+    void handle(int node, QTcpSocket *socket, const QString &caller, const FrameReader::Piece &piece);
     void move(int node);
     void deliver(const SimInstallation::Outgoing &outgoing, const QHostAddress &to, quint16 port,
                  const QString &what, int attemptsLeft);
