@@ -5,6 +5,7 @@
 #include "requests/TwoStateButton.h"
 #include "shell/CaptionButton.h"
 #include "shell/EventLog.h"
+#include "shell/LogLineDelegate.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
@@ -404,8 +405,7 @@ void frmMain::createControls()
 
     List1 = place(new QListWidget(this), QStringLiteral("List1"), 120, 4200, 11895, 5325);
     List1->setAccessibleName(QStringLiteral("Ereignisprotokoll"));
-    // Every line is one line of text: the list need not measure each one.
-    List1->setUniformItemSizes(true);
+    List1->setItemDelegate(new LogLineDelegate(EventLog::MaxLines, List1));
 
     constexpr int ChannelLeft = 12120;
     constexpr std::array<int, 4> PortTop = {4200, 4800, 5400, 6000};
