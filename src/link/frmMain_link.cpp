@@ -148,6 +148,12 @@ void frmMain::SW_Accept(qintptr requestId)
 
 void frmMain::SW_Disconnect()
 {
+    // Closing the socket under a reply still being decoded would pull the
+    // connection away from under its own data-arrived event.
+    if (m_decoding) {
+        m_closedWhileDecoding = true;
+        return;
+    }
     // A peer that closes right after its reply has said all it will say.
     if (m_reply.peerClosed() == ReplyAssembler::Progress::Complete && DecodeReply())
         return;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -50,6 +51,14 @@ void frmMain::StartReply()
 
 bool frmMain::DecodeReply()
 {
+    m_decoding = true;
+    m_closedWhileDecoding = false;
+    const auto leaveOpen = [this] {
+        m_decoding = false;
+        if (std::exchange(m_closedWhileDecoding, false))
+            SW_Disconnect();
+        return false;
+    };
     m_replyIdle->stop();
     // The time-out stays out of the decoding; it keeps running for an exchange
     // that this reply does not end.
@@ -65,7 +74,7 @@ bool frmMain::DecodeReply()
     if (ReplyDecoder::NothingReadable(received)) {
         resumeTimeout();
         WriteLog(QStringLiteral("-> Error: keine Daten !"));
-        return false;
+        return leaveOpen();
     }
     QCoreApplication::processEvents();
 
@@ -88,7 +97,7 @@ bool frmMain::DecodeReply()
         ApplyReplyEffect(effect);
     if (!decoded.closingStepsFollow()) {
         resumeTimeout();
-        return false;
+        return leaveOpen();
     }
     CloseExchange();
     return true;
@@ -133,6 +142,9 @@ void frmMain::CloseExchange()
 {
     QCoreApplication::processEvents();
     CloseSocket();
+    // The connection is given up; whether its peer closed it meanwhile no longer matters.
+    m_decoding = false;
+    m_closedWhileDecoding = false;
     WriteLog(QStringLiteral("Verbindung geschlossen"));
     SW->disconnectSocket();
     SW->closeSocket();

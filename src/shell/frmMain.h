@@ -189,6 +189,11 @@ private:
     bool m_unloaded = false;
     ReplyAssembler m_reply;
     QTimer *m_replyIdle = nullptr;
+    // A peer that closes while its reply is decoded is heard once the decoding
+    // is done: the closing steps end the exchange, or, where the reply leaves
+    // it open, the close does.
+    bool m_decoding = false;
+    bool m_closedWhileDecoding = false;
 
     QGroupBox *Frame5 = nullptr;
     QComboBox *Combo1 = nullptr;
