@@ -224,7 +224,12 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The socket drops a connection still open as it goes; the window being
+    // taken down is no longer there to hear of it.
+    SW->disconnect(this);
+}
 
 void frmMain::createControls()
 {
