@@ -83,6 +83,8 @@ void frmMain::StartListening()
 
 void frmMain::CloseSocket()
 {
+    // Bytes of a connection that is closed are never decoded later.
+    StartReply();
     SW->disconnectSocket();
     ShowSocketState(SW->state());
     Listening = false;
@@ -173,6 +175,7 @@ void frmMain::Timer1_Timer()
     Timer1->stop();
     PollingActive = false;
     WriteLog(QStringLiteral("RX-TimeoOut"));
+    StartReply();
     SW->disconnectSocket();
     fraControl->setEnabled(true);
     QCoreApplication::processEvents();
