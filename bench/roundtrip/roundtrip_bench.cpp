@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -156,28 +158,39 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "the tool does not listen\n");
         return 1;
     }
-    const auto closedLines = [&] {
-        int n = 0;
-        for (int i = 0; i < log->count(); ++i)
-            n += log->item(i)->text().endsWith(QLatin1String("Verbindung geschlossen"));
-        return n;
-    };
+    // The moment the closing line is written, seen as it happens.
+    QElapsedTimer clock;
+    double closedAtMs = -1;
+    QEventLoop exchange;
+    QObject::connect(log->model(), &QAbstractItemModel::rowsInserted, &exchange, [&](const QModelIndex &, int, int last) {
+        if (log->item(last)->text().endsWith(QLatin1String("Verbindung geschlossen")) && closedAtMs < 0) {
+            closedAtMs = clock.nsecsElapsed() / 1e6;
+            exchange.quit();
+        }
+    });
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, &exchange, [&] { exchange.exit(1); });
 
     std::vector<double> tool, floor;
     for (int i = 0; i < exchanges; ++i) {
-        QTest::qWaitFor([&] { return button->isEnabled() && window.Listening; }, 5000);
-        const int before = closedLines();
-        QElapsedTimer clock;
+        if (!QTest::qWaitFor([&] { return button->isEnabled() && window.Listening; }, 5000)) {
+            std::fprintf(stderr, "the tool is not ready for exchange %d\n", i);
+            return 1;
+        }
+        // Keep the log short so that every exchange writes its lines alike.
+        log->clear();
+        closedAtMs = -1;
+        stuck.start(5000);
         clock.start();
         button->click();
-        if (!QTest::qWaitFor([&] { return closedLines() > before || log->count() == 200; }, 5000)) {
+        if (closedAtMs < 0 && exchange.exec() != 0) {
             std::fprintf(stderr, "exchange %d did not close\n", i);
             return 1;
         }
-        tool.push_back(clock.nsecsElapsed() / 1e6);
+        stuck.stop();
+        tool.push_back(closedAtMs);
         floor.push_back(floorExchangeMs(deviceAddress, port));
-        // Keep the log short so that its 200-line limit does not hide the closing line.
-        log->clear();
     }
     const Figures t = figures(tool), f = figures(floor);
     std::printf("exchanges: %d\n", exchanges);

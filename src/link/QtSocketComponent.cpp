@@ -4,6 +4,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 constexpr int MinPort = 1;
@@ -208,23 +210,47 @@ void QtSocketComponent::dropPendingConnection()
     m_pending = -1;
 }
 
+template <typename Event>
+void QtSocketComponent::dispatch(Event &&event)
+{
+    ++m_dispatching;
+    event();
+    if (--m_dispatching > 0)
+        return;
+    // The window may yield to pending events while it handles an event, and a
+    // connection deleted there would pull the socket from under its own call.
+    const QList<QTcpSocket *> released = std::exchange(m_released, {});
+    for (QTcpSocket *socket : released)
+        socket->deleteLater();
+}
+
+void QtSocketComponent::bury(QTcpSocket *socket)
+{
+    if (m_dispatching > 0)
+        m_released.append(socket);
+    else
+        socket->deleteLater();
+}
+
 void QtSocketComponent::adopt(QTcpSocket *socket, bool accepted)
 {
     m_socket = socket;
     m_accepted = accepted;
     connect(socket, &QTcpSocket::connected, this, [this, socket] {
-        emit connected();
-        if (m_socket == socket && socket->state() == QAbstractSocket::ConnectedState)
-            emit readyToWrite();
+        dispatch([this, socket] {
+            emit connected();
+            if (m_socket == socket && socket->state() == QAbstractSocket::ConnectedState)
+                emit readyToWrite();
+        });
     });
-    connect(socket, &QTcpSocket::readyRead, this, &SocketComponent::dataArrived);
-    connect(socket, &QTcpSocket::disconnected, this, &SocketComponent::disconnected);
+    connect(socket, &QTcpSocket::readyRead, this, [this] { dispatch([this] { emit dataArrived(); }); });
+    connect(socket, &QTcpSocket::disconnected, this, [this] { dispatch([this] { emit disconnected(); }); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
         // A peer that closes is reported as a disconnection, not as an error.
         if (error == QAbstractSocket::RemoteHostClosedError)
             return;
         m_failed = true;
-        emit errorOccurred(error, socket->errorString());
+        dispatch([this, socket, error] { emit errorOccurred(error, socket->errorString()); });
     });
 }
 
@@ -241,14 +267,11 @@ void QtSocketComponent::releaseConnection()
     socket->disconnect(this);
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState) {
-        socket->deleteLater();
+        bury(socket);
         return;
     }
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(LingerMs, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { bury(socket); }, Qt::SingleShotConnection);
+    QTimer::singleShot(LingerMs, socket, [socket] { socket->abort(); });
 }
 
 void QtSocketComponent::stopListening()

@@ -45,6 +45,11 @@ private:
     void adopt(QTcpSocket *socket, bool accepted);
     void releaseConnection();
     void stopListening();
+    // Runs one event of the current connection; a connection given up while
+    // its own event runs is deleted only after that event.
+    template <typename Event>
+    void dispatch(Event &&event);
+    void bury(QTcpSocket *socket);
 
     const QHostAddress m_listenAddress;
     Server *m_server = nullptr;
@@ -56,4 +61,6 @@ private:
     bool m_used = false;
     bool m_accepted = false;
     bool m_failed = false;
+    int m_dispatching = 0;
+    QList<QTcpSocket *> m_released;
 };

@@ -83,6 +83,8 @@ void frmMain::StartListening()
 
 void frmMain::CloseSocket()
 {
+    // Bytes of a connection that is closed are never decoded later.
+    StartReply();
     SW->disconnectSocket();
     ShowSocketState(SW->state());
     Listening = false;
@@ -148,6 +150,10 @@ void frmMain::SW_Accept(qintptr requestId)
 
 void frmMain::SW_Disconnect()
 {
+    if (m_decoding) {
+        m_peerClosedWhileDecoding = true;
+        return;
+    }
     // A peer that closes right after its reply has said all it will say.
     if (m_reply.peerClosed() == ReplyAssembler::Progress::Complete && DecodeReply())
         return;
@@ -169,6 +175,7 @@ void frmMain::Timer1_Timer()
     Timer1->stop();
     PollingActive = false;
     WriteLog(QStringLiteral("RX-TimeoOut"));
+    StartReply();
     SW->disconnectSocket();
     fraControl->setEnabled(true);
     QCoreApplication::processEvents();

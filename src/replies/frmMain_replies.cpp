@@ -22,6 +22,9 @@ constexpr int CurrentFrequencyLabel = 3;
 void frmMain::SW_Read()
 {
     const QByteArray segment = SW->read();
+    // One reply per connection: what follows while it is shown goes with the connection.
+    if (m_decoding)
+        return;
     switch (m_reply.segmentArrived(segment)) {
     case ReplyAssembler::Progress::Complete:
         m_replyIdle->stop();
@@ -67,6 +70,22 @@ bool frmMain::DecodeReply()
         WriteLog(QStringLiteral("-> Error: keine Daten !"));
         return false;
     }
+    // A peer that closes while the reply is being shown is seen to by the
+    // closing steps, or, where they do not follow, once the decoding is done.
+    m_decoding = true;
+    m_peerClosedWhileDecoding = false;
+    const bool closed = ShowReply(received);
+    m_decoding = false;
+    if (!closed) {
+        resumeTimeout();
+        if (m_peerClosedWhileDecoding)
+            SW_Disconnect();
+    }
+    return closed;
+}
+
+bool frmMain::ShowReply(const QByteArray &received)
+{
     QCoreApplication::processEvents();
 
     ReplySnapshot snapshot;
@@ -86,10 +105,8 @@ bool frmMain::DecodeReply()
     RxBuffer = decoded.rxBuffer;
     for (const ReplyEffect &effect : decoded.effects)
         ApplyReplyEffect(effect);
-    if (!decoded.closingStepsFollow()) {
-        resumeTimeout();
+    if (!decoded.closingStepsFollow())
         return false;
-    }
     CloseExchange();
     return true;
 }

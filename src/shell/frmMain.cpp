@@ -5,6 +5,7 @@
 #include "requests/TwoStateButton.h"
 #include "shell/CaptionButton.h"
 #include "shell/EventLog.h"
+#include "shell/LogLineDelegate.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
@@ -223,7 +224,12 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The socket drops a connection still open as it goes; the window being
+    // taken down is no longer there to hear of it.
+    SW->disconnect(this);
+}
 
 void frmMain::createControls()
 {
@@ -404,6 +410,7 @@ void frmMain::createControls()
 
     List1 = place(new QListWidget(this), QStringLiteral("List1"), 120, 4200, 11895, 5325);
     List1->setAccessibleName(QStringLiteral("Ereignisprotokoll"));
+    List1->setItemDelegate(new LogLineDelegate(EventLog::MaxLines, List1));
 
     constexpr int ChannelLeft = 12120;
     constexpr std::array<int, 4> PortTop = {4200, 4800, 5400, 6000};
@@ -660,7 +667,8 @@ void frmMain::WriteLog(const QString &text)
     // Whatever ran meanwhile, the newest line is the one shown.
     List1->setCurrentRow(List1->count() - 1);
     List1->scrollToBottom();
-    List1->repaint();
+    // Painted with the next pass of the event loop, together with whatever else changed.
+    List1->update();
 }
 
 void frmMain::ShowSocketState(qint32 state)
@@ -672,7 +680,7 @@ void frmMain::ShowSocketState(qint32 state)
     Label10->setPalette(colours);
     Label10->setText(StatusLine::textForState(StateText, state));
     Label10->adjustSize();
-    Label10->repaint();
+    Label10->update();
     LastShownState = state;
     QCoreApplication::processEvents();
 }

@@ -148,6 +148,7 @@ private:
     // Replies: the bytes of one reply are collected before they are decoded.
     void StartReply();
     void ReplyIdle_Timer();
+    bool ShowReply(const QByteArray &received);
     void ApplyReplyEffect(const ReplyEffect &effect);
     void CloseExchange();
 
@@ -189,6 +190,8 @@ private:
     bool m_unloaded = false;
     ReplyAssembler m_reply;
     QTimer *m_replyIdle = nullptr;
+    bool m_decoding = false;
+    bool m_peerClosedWhileDecoding = false;
 
     QGroupBox *Frame5 = nullptr;
     QComboBox *Combo1 = nullptr;

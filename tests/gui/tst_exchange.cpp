@@ -1,23 +1,16 @@
 // Exchanges of the real window with devices on loopback: a LAN adapter on
 // 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's own port.
 
-#include "DevicePeer.h"
-#include "WindowHarness.h"
+#include "Installation.h"
 
 #include "requests/TwoStateButton.h"
 
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 using namespace WindowHarness;
 
 namespace {
-
-const QHostAddress LanDevice("127.0.0.2");
-const QHostAddress Gateway("127.0.0.3");
 
 // Parameter request to the LAN adapter with eNum 1, and its 37-byte answer.
 const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
@@ -37,44 +30,6 @@ const QByteArray FunkParameterRequest = QByteArray::fromHex("FFAA00C80C7B1C0116F
 const QByteArray ProgrammingAcknowledged = QByteArray::fromHex("FFAA00CB0C7B0000000116020100");
 // Outputs 1 and 4 on, input 2 active.
 const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
-
-class Installation
-{
-public:
-    Installation()
-        : port(freeLoopbackPort()),
-          w("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
-            + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n"),
-          lan(LanDevice, port), gateway(Gateway, port)
-    {
-        gateway.setToolAddress(QHostAddress::LocalHost, port);
-        lan.setToolAddress(QHostAddress::LocalHost, port);
-    }
-
-    QStringList log() const
-    {
-        QStringList texts;
-        auto *list = w.child<QListWidget>("List1");
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text().mid(9);
-        return texts;
-    }
-    QStringList logSince(int line) const { return log().mid(line); }
-    bool controlsEnabled() const { return w.child<QGroupBox>("fraControl")->isEnabled(); }
-    void click(const QString &name) { QTest::mouseClick(w.child<QAbstractButton>(name), Qt::LeftButton); }
-    void chooseFunk()
-    {
-        auto *combo = w.child<QComboBox>("Combo1");
-        combo->setFocus();
-        QTest::keyClick(combo, Qt::Key_Down);
-    }
-
-    MessageBoxWatcher boxes;
-    quint16 port;
-    Window w;
-    DevicePeer lan;
-    DevicePeer gateway;
-};
 
 } // namespace
 
@@ -98,6 +53,9 @@ private slots:
     void switchDuringPollingInterruptsAndResumes();
     void autoSendAsksForItsChannel();
     void measurementReplySetsButtonsWithoutSending();
+    void loopButtonRestartsAnInterruptedPolling();
+    void pollingGoesOnAfterATimeOut();
+    void refusedRadioProgrammingSendsNothing();
 
 private:
     std::unique_ptr<Installation> m;
@@ -120,18 +78,22 @@ void TestExchange::cleanup()
 void TestExchange::lanParameterExchange_data()
 {
     QTest::addColumn<bool>("bytewise");
-    QTest::newRow("reply in one segment") << false;
-    QTest::newRow("reply split into single bytes") << true;
+    QTest::addColumn<bool>("closeAfter");
+    QTest::newRow("reply in one segment") << false << false;
+    QTest::newRow("reply split into single bytes") << true << false;
+    QTest::newRow("device closes right after its reply") << false << true;
 }
 
 void TestExchange::lanParameterExchange()
 {
     QFETCH(bool, bytewise);
-    m->lan.answerNext({LanParameterReply, 0, bytewise});
+    QFETCH(bool, closeAfter);
+    m->lan.answerNext({LanParameterReply, 0, bytewise, 20, closeAfter});
     m->click("cmdTest");
     QVERIFY(!m->controlsEnabled());
-    QTRY_COMPARE(m->log().size(), 8);
-    QCOMPARE(m->log(), (QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines));
+    QTRY_VERIFY(m->log().size() >= 8);
+    QTest::qWait(100);
+    QVERIFY2(m->log() == (QStringList{"Listen ON", "Anfrage Parameter"} + LanParameterLines), qPrintable(m->log().join('|')));
     QCOMPARE(m->lan.requests, QList<QByteArray>{LanParameterRequest});
     // The tool calls from the port it listens on.
     QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
@@ -295,6 +257,60 @@ void TestExchange::measurementReplySetsButtonsWithoutSending()
     // Only the measurement request went out: setting the buttons sent nothing.
     QCOMPARE(m->lan.requests.size(), 1);
     QVERIFY(!m->w.window->UpdatingPorts);
+}
+
+void TestExchange::loopButtonRestartsAnInterruptedPolling()
+{
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_COMPARE(m->lan.requests.size(), 1);
+    QTRY_VERIFY(m->w.window->Listening);
+    // Interrupted by a switch request that gets no answer.
+    m->lan.answerNext({QByteArray(), 0, false, 0, false, false, true});
+    m->click("Port1(0)");
+    QVERIFY(!m->w.window->PollingActive && m->w.window->ResumePolling);
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
+    QCOMPARE(m->w.child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
+    // The loop button finds the polling stopped and starts it again; the next
+    // decoded reply calls one more pass, as the interrupted polling asked for.
+    m->lan.answerNext({MeasurementReply});
+    m->lan.answerNext({MeasurementReply});
+    const int before = m->lan.requests.size();
+    m->click("MesswerteLoop");
+    QVERIFY(m->w.window->PollingActive);
+    QTRY_COMPARE(m->lan.requests.size(), before + 2);
+    QVERIFY(!m->w.window->ResumePolling);
+    QVERIFY(m->w.window->PollingActive);
+    m->click("MesswerteLoop");
+    QVERIFY(!m->w.window->PollingActive);
+}
+
+void TestExchange::pollingGoesOnAfterATimeOut()
+{
+    m->lan.answerNext({QByteArray(), 0, false, 0, false, false, true});
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
+    // The time-out stops the silence of the log but not the polling timer.
+    QVERIFY(!m->w.window->PollingActive);
+    QVERIFY(m->w.child<QTimer>("Timer3")->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 5000);
+    QVERIFY(m->w.window->PollingActive);
+    m->click("MesswerteLoop");
+}
+
+void TestExchange::refusedRadioProgrammingSendsNothing()
+{
+    m->chooseFunk();
+    m->w.child<QLineEdit>("Text5(0)")->setText("");
+    m->click("cmdSetParameter");
+    QCOMPARE(m->logSince(1), QStringList{"sende neue Parameter"});
+    QCOMPARE(m->boxes.seen.size(), 1);
+    QCOMPARE(m->boxes.seen[0].title, QString("Achtung !"));
+    m->boxes.seen.clear();
+    QVERIFY(m->controlsEnabled());
+    QTest::qWait(200);
+    QVERIFY(m->gateway.requests.isEmpty());
 }
 
 QTEST_MAIN(TestExchange)
