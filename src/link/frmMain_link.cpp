@@ -83,6 +83,8 @@ void frmMain::StartListening()
 
 void frmMain::CloseSocket()
 {
+    // Bytes of a connection that is closed are never decoded later.
+    StartReply();
     SW->disconnectSocket();
     ShowSocketState(SW->state());
     Listening = false;
@@ -171,11 +173,9 @@ void frmMain::SW_Error(int, const QString &description)
 void frmMain::Timer1_Timer()
 {
     Timer1->stop();
-    // The exchange ends here: what had come of its reply goes with it, so that
-    // no pause after those bytes decodes them later.
-    StartReply();
     PollingActive = false;
     WriteLog(QStringLiteral("RX-TimeoOut"));
+    StartReply();
     SW->disconnectSocket();
     fraControl->setEnabled(true);
     QCoreApplication::processEvents();

@@ -22,6 +22,9 @@ constexpr int CurrentFrequencyLabel = 3;
 void frmMain::SW_Read()
 {
     const QByteArray segment = SW->read();
+    // One reply per connection: what follows while it is shown goes with the connection.
+    if (m_decoding)
+        return;
     switch (m_reply.segmentArrived(segment)) {
     case ReplyAssembler::Progress::Complete:
         m_replyIdle->stop();

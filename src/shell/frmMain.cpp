@@ -5,6 +5,7 @@
 #include "requests/TwoStateButton.h"
 #include "shell/CaptionButton.h"
 #include "shell/EventLog.h"
+#include "shell/LogLineDelegate.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
@@ -221,7 +222,12 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The socket drops a connection still open as it goes; the window being
+    // taken down is no longer there to hear of it.
+    SW->disconnect(this);
+}
 
 void frmMain::createControls()
 {
@@ -402,8 +408,7 @@ void frmMain::createControls()
 
     List1 = place(new QListWidget(this), QStringLiteral("List1"), 120, 4200, 11895, 5325);
     List1->setAccessibleName(QStringLiteral("Ereignisprotokoll"));
-    // Every line is one line of text: the list need not measure each one.
-    List1->setUniformItemSizes(true);
+    List1->setItemDelegate(new LogLineDelegate(EventLog::MaxLines, List1));
 
     constexpr int ChannelLeft = 12120;
     constexpr std::array<int, 4> PortTop = {4200, 4800, 5400, 6000};

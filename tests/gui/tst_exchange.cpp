@@ -1,26 +1,19 @@
 // Exchanges of the real window with devices on loopback: a LAN adapter on
 // 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's own port.
 
-#include "DevicePeer.h"
-#include "WindowHarness.h"
+#include "Installation.h"
 
 #include "link/SocketComponent.h"
 #include "replies/ReplyAssembler.h"
 #include "requests/TwoStateButton.h"
 
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 
 using namespace WindowHarness;
 
 namespace {
-
-const QHostAddress LanDevice("127.0.0.2");
-const QHostAddress Gateway("127.0.0.3");
 
 // Parameter request to the LAN adapter with eNum 1, and its 37-byte answer.
 const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
@@ -40,44 +33,6 @@ const QByteArray FunkParameterRequest = QByteArray::fromHex("FFAA00C80C7B1C0116F
 const QByteArray ProgrammingAcknowledged = QByteArray::fromHex("FFAA00CB0C7B0000000116020100");
 // Outputs 1 and 4 on, input 2 active.
 const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
-
-class Installation
-{
-public:
-    Installation()
-        : port(freeLoopbackPort()),
-          w("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
-            + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n"),
-          lan(LanDevice, port), gateway(Gateway, port)
-    {
-        gateway.setToolAddress(QHostAddress::LocalHost, port);
-        lan.setToolAddress(QHostAddress::LocalHost, port);
-    }
-
-    QStringList log() const
-    {
-        QStringList texts;
-        auto *list = w.child<QListWidget>("List1");
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text().mid(9);
-        return texts;
-    }
-    QStringList logSince(int line) const { return log().mid(line); }
-    bool controlsEnabled() const { return w.child<QGroupBox>("fraControl")->isEnabled(); }
-    void click(const QString &name) { QTest::mouseClick(w.child<QAbstractButton>(name), Qt::LeftButton); }
-    void chooseFunk()
-    {
-        auto *combo = w.child<QComboBox>("Combo1");
-        combo->setFocus();
-        QTest::keyClick(combo, Qt::Key_Down);
-    }
-
-    MessageBoxWatcher boxes;
-    quint16 port;
-    Window w;
-    DevicePeer lan;
-    DevicePeer gateway;
-};
 
 } // namespace
 

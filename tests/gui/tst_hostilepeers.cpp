@@ -8,13 +8,10 @@
 // Figures (connections, bytes, peak memory, the time until the tool listens
 // again) are written to the test's output as lines starting with "figures:".
 
-#include "DevicePeer.h"
-#include "WindowHarness.h"
+#include "Installation.h"
 
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProcess>
 
 #include <memory>
@@ -40,7 +37,6 @@ constexpr int SilentHoldMs = 8000;
 constexpr int GarbageBytes = 1024 * 1024;
 constexpr int TrickleGapMs = 1000;
 
-const QHostAddress LanDevice("127.0.0.2");
 const QString ResettingDevice = QStringLiteral("127.0.0.5");
 
 const QByteArray LanParameterReply =
@@ -145,35 +141,6 @@ public:
 private:
     QProcess m_process;
     QByteArray m_output;
-};
-
-class Installation
-{
-public:
-    Installation()
-        : port(freeLoopbackPort()),
-          w("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nPort=" + QByteArray::number(port) + "\r\neNumLan=1\r\n"),
-          lan(LanDevice, port)
-    {
-        lan.setToolAddress(QHostAddress::LocalHost, port);
-    }
-
-    QStringList log() const
-    {
-        QStringList texts;
-        auto *list = w.child<QListWidget>("List1");
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text().mid(9);
-        return texts;
-    }
-    bool controlsEnabled() const { return w.child<QGroupBox>("fraControl")->isEnabled(); }
-    void click(const QString &name) { QTest::mouseClick(w.child<QAbstractButton>(name), Qt::LeftButton); }
-    QString portText() const { return QString::number(port); }
-
-    MessageBoxWatcher boxes;
-    quint16 port;
-    Window w;
-    DevicePeer lan;
 };
 
 // What the window did while a peer misbehaved: the status line's refresh
@@ -320,7 +287,7 @@ void TestHostilePeers::afterAttack(const QString &attack, const QString &figures
 void TestHostilePeers::burstOfConnections()
 {
     beginAttack();
-    HostilePeer peer({"burst", "127.0.0.1", m->portText(), QString::number(BurstConnections)});
+    HostilePeer peer({"burst", "127.0.0.1", QString::number(m->port), QString::number(BurstConnections)});
     const QMap<QString, QString> r = peer.results();
     QCOMPARE(peer.exitCode(), 0);
     QCOMPARE(r.value("opened"), QString::number(BurstConnections));
@@ -335,7 +302,7 @@ void TestHostilePeers::burstOfConnections()
 void TestHostilePeers::silentConnectionsThatStayOpen()
 {
     beginAttack();
-    HostilePeer peer({"silent", "127.0.0.1", m->portText(), QString::number(SilentConnections),
+    HostilePeer peer({"silent", "127.0.0.1", QString::number(m->port), QString::number(SilentConnections),
                       QString::number(SilentHoldMs)});
     const QMap<QString, QString> r = peer.results();
     QCOMPARE(peer.exitCode(), 0);
@@ -350,7 +317,7 @@ void TestHostilePeers::silentConnectionsThatStayOpen()
 void TestHostilePeers::aMebibyteOfGarbage()
 {
     beginAttack();
-    HostilePeer peer({"garbage", "127.0.0.1", m->portText(), QString::number(GarbageBytes)});
+    HostilePeer peer({"garbage", "127.0.0.1", QString::number(m->port), QString::number(GarbageBytes)});
     const QMap<QString, QString> r = peer.results();
     QCOMPARE(peer.exitCode(), 0);
     QCOMPARE(r.value("connected"), QString("1"));
@@ -375,7 +342,7 @@ void TestHostilePeers::oneByteEverySecond()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, logged);
     beginAttack();
-    HostilePeer peer({"trickle", "127.0.0.1", m->portText(), QString::fromLatin1(bytes.toHex()),
+    HostilePeer peer({"trickle", "127.0.0.1", QString::number(m->port), QString::fromLatin1(bytes.toHex()),
                       QString::number(TrickleGapMs)});
     const QMap<QString, QString> r = peer.results();
     QCOMPARE(peer.exitCode(), 0);
@@ -399,7 +366,7 @@ void TestHostilePeers::deviceResetsMidReply_data()
 void TestHostilePeers::deviceResetsMidReply()
 {
     QFETCH(int, cut);
-    HostilePeer peer({"reset", ResettingDevice, m->portText(), QString::fromLatin1(LanParameterReply.toHex()),
+    HostilePeer peer({"reset", ResettingDevice, QString::number(m->port), QString::fromLatin1(LanParameterReply.toHex()),
                       QString::number(cut)});
     QVERIFY(peer.waitReadyBlocking());
     beginAttack();
@@ -423,7 +390,7 @@ void TestHostilePeers::replyArrivesWhileARequestIsBuilt()
 {
     // The caller's connection and its reply wait at the tool's port before the
     // click, so they are taken in while the click's handler lets events run.
-    HostilePeer peer({"call", "127.0.0.1", m->portText(), QString::fromLatin1(MeasurementReply.toHex()), "10000"});
+    HostilePeer peer({"call", "127.0.0.1", QString::number(m->port), QString::fromLatin1(MeasurementReply.toHex()), "10000"});
     QVERIFY(peer.waitReadyBlocking());
     beginAttack();
     const int line = int(m->log().size());
