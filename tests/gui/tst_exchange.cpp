@@ -15,24 +15,9 @@ using namespace WindowHarness;
 
 namespace {
 
-// Parameter request to the LAN adapter with eNum 1, and its 37-byte answer.
-const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
-const QByteArray LanParameterReply =
-    QByteArray::fromHex("FFAA00C92301000000FFFE01010031303233C0A81CD7C0A81CFEFFFFFF00C0A81C0A015425");
-const QStringList LanParameterLines = {
-    "-> Firmware 1.0.2.3",
-    "-> connectet: LAN 192.168.28.215,  GateWay 192.168.28.254, NwMask 255.255.255.0, StdDest-IP 192.168.28.10, "
-    "Port 340, eNum=1",
-    "-> Parameter: OutStateMem=1, InStateMem=0, SysTimeOut=1, AutoTxInChg=0, AutoTxRepeat=0, T-DiffRegler=1, "
-    "supress HighPr. Port=0, M2M Comm=0",
-    "-> Device: LAN-Devices, Funktion=Schalt-Devices",
-    "Verbindung geschlossen",
-    "Listen ON"};
 // Parameter request to radio device 28/1/22 with eNum 123, through the gateway.
 const QByteArray FunkParameterRequest = QByteArray::fromHex("FFAA00C80C7B1C0116FFFE020182");
 const QByteArray ProgrammingAcknowledged = QByteArray::fromHex("FFAA00CB0C7B0000000116020100");
-// Outputs 1 and 4 on, input 2 active.
-const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
 
 } // namespace
 

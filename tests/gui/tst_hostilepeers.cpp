@@ -39,19 +39,6 @@ constexpr int TrickleGapMs = 1000;
 
 const QString ResettingDevice = QStringLiteral("127.0.0.5");
 
-const QByteArray LanParameterReply =
-    QByteArray::fromHex("FFAA00C92301000000FFFE01010031303233C0A81CD7C0A81CFEFFFFFF00C0A81C0A015425");
-const QStringList LanParameterLines = {
-    "-> Firmware 1.0.2.3",
-    "-> connectet: LAN 192.168.28.215,  GateWay 192.168.28.254, NwMask 255.255.255.0, StdDest-IP 192.168.28.10, "
-    "Port 340, eNum=1",
-    "-> Parameter: OutStateMem=1, InStateMem=0, SysTimeOut=1, AutoTxInChg=0, AutoTxRepeat=0, T-DiffRegler=1, "
-    "supress HighPr. Port=0, M2M Comm=0",
-    "-> Device: LAN-Devices, Funktion=Schalt-Devices",
-    "Verbindung geschlossen",
-    "Listen ON"};
-// Outputs 1 and 4 on, input 2 active.
-const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
 const QString MeasurementLine = QStringLiteral("-> OutPort: Kanal 1=ON, Kanal 2=OFF, Kanal 3=OFF, Kanal 4=ON");
 const QString DecodeError = QStringLiteral("-> Error: kann Daten nicht dekodieren!!");
 
