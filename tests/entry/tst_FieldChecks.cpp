@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "entry/LeaveChecks.h"
 #include "entry/ProgrammingChecks.h"
 
@@ -140,5 +141,5 @@ void TestFieldChecks::tDiff()
     QCOMPARE(ProgrammingChecks::CheckTDiff(on, off), verdict);
 }
 
-QTEST_APPLESS_MAIN(TestFieldChecks)
+TESSRA_TEST(TestFieldChecks)
 #include "tst_FieldChecks.moc"

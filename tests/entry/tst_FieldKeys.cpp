@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "entry/FieldKeys.h"
 #include "entry/modTasMon.h"
 
@@ -112,5 +113,5 @@ void TestFieldKeys::typing()
     QCOMPARE(typed(array == 1 ? text1KeyPress : text2KeyPress, index, keys), field);
 }
 
-QTEST_APPLESS_MAIN(TestFieldKeys)
+TESSRA_TEST(TestFieldKeys)
 #include "tst_FieldKeys.moc"

@@ -1,5 +1,6 @@
 // Requests built from what was typed and clicked into the real window.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QCheckBox>
@@ -237,5 +238,5 @@ void TestBuildRequest::refusedRadioProgrammingSendsNothing()
     QCOMPARE(text("Text3(2)"), QString("22"));
 }
 
-QTEST_MAIN(TestBuildRequest)
+TESSRA_TEST(TestBuildRequest)
 #include "tst_buildrequest.moc"

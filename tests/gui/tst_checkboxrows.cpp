@@ -1,6 +1,7 @@
 // The flag, frequency and transmit-power rows and the switch buttons, clicked
 // in the real window.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include "requests/TwoStateButton.h"
@@ -255,5 +256,5 @@ void TestCheckBoxRows::switchButtonsRecolourWithTheirState()
     QCOMPARE(on.pixelColor(on.width() / 4, on.height() / 2), QColor(0xFF, 0xFF, 0x00));
 }
 
-QTEST_MAIN(TestCheckBoxRows)
+TESSRA_TEST(TestCheckBoxRows)
 #include "tst_checkboxrows.moc"

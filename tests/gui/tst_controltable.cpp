@@ -1,6 +1,7 @@
 // Walks the window's control table: every control by its name, with its kind,
 // container, caption or text, enabled and visible state and place in twips.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QCheckBox>
@@ -330,5 +331,5 @@ void TestControlTable::lanCaptionsNameEveryRowOfBothFrames()
     QCOMPARE(frame2, expected);
 }
 
-QTEST_MAIN(TestControlTable)
+TESSRA_TEST(TestControlTable)
 #include "tst_controltable.moc"

@@ -1,5 +1,6 @@
 // The event log and the socket status line of the real window.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QLabel>
@@ -155,5 +156,5 @@ void TestEventLog::refreshShowsTheListeningSocket()
     QVERIFY(w.child<QTimer>("Timer2")->isActive());
 }
 
-QTEST_MAIN(TestEventLog)
+TESSRA_TEST(TestEventLog)
 #include "tst_eventlog.moc"

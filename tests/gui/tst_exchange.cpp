@@ -1,6 +1,7 @@
 // Exchanges of the real window with devices on loopback: a LAN adapter on
 // 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's own port.
 
+#include "TestMain.h"
 #include "Installation.h"
 
 #include "link/SocketComponent.h"
@@ -318,5 +319,5 @@ void TestExchange::partOfAReplyEndsWithItsTimeOut()
     QVERIFY(m->controlsEnabled());
 }
 
-QTEST_MAIN(TestExchange)
+TESSRA_TEST(TestExchange)
 #include "tst_exchange.moc"

@@ -1,5 +1,6 @@
 // Typing into the LAN parameter fields and leaving them, in the real window.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QCheckBox>
@@ -331,5 +332,5 @@ void TestFieldEntry::quittingIsNeverHeldUpByARefusedField()
     QCOMPARE(messages(), QStringList());
 }
 
-QTEST_MAIN(TestFieldEntry)
+TESSRA_TEST(TestFieldEntry)
 #include "tst_fieldentry.moc"

@@ -8,6 +8,7 @@
 // Figures (connections, bytes, peak memory, the time until the tool listens
 // again) are written to the test's output as lines starting with "figures:".
 
+#include "TestMain.h"
 #include "Installation.h"
 
 #include <QElapsedTimer>
@@ -395,5 +396,5 @@ void TestHostilePeers::replyArrivesWhileARequestIsBuilt()
                     .arg(during.contains(MeasurementLine) ? "decoded" : "dropped", during.join(" | ")));
 }
 
-QTEST_MAIN(TestHostilePeers)
+TESSRA_TEST(TestHostilePeers)
 #include "tst_hostilepeers.moc"

@@ -1,6 +1,7 @@
 // The ping and the range scan through the real window: on loopback, and, as
 // root, in a test network of its own in network namespaces.
 
+#include "TestMain.h"
 #include "TestNetwork.h"
 #include "WindowHarness.h"
 
@@ -267,5 +268,5 @@ void TestPingScan::missingPermissionIsExplainedOnce()
     QCOMPARE(boxes.seen.size(), 1);
 }
 
-QTEST_MAIN(TestPingScan)
+TESSRA_TEST(TestPingScan)
 #include "tst_pingscan.moc"

@@ -3,6 +3,7 @@
 // temperature display they leave, under a "." and a "," locale where numbers
 // are shown.
 
+#include "TestMain.h"
 #include "Installation.h"
 
 #include "requests/SwitchColours.h"
@@ -713,5 +714,5 @@ void TestReplies::shortWeatherReplyLeavesTheExchangeOpen()
     QTRY_COMPARE(m->logSince(lines.size()), (QStringList{WeatherFirstLine, WeatherLine, Closed, ListenOn}));
 }
 
-QTEST_MAIN(TestReplies)
+TESSRA_TEST(TestReplies)
 #include "tst_replies.moc"

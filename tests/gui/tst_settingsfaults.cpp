@@ -3,6 +3,7 @@
 // and its write. The faults are injected by FileFaults under the real window
 // and the real settings file; the previous settings must survive each of them.
 
+#include "TestMain.h"
 #include "FileFaults.h"
 #include "WindowHarness.h"
 
@@ -175,5 +176,5 @@ void TestSettingsFaults::fileVanishingBeforeEachWrite()
     QVERIFY(boxes.seen.isEmpty());
 }
 
-QTEST_MAIN(TestSettingsFaults)
+TESSRA_TEST(TestSettingsFaults)
 #include "tst_settingsfaults.moc"

@@ -1,5 +1,6 @@
 // Start-up, listening and shut-down of the real window, with its settings file.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QComboBox>
@@ -192,5 +193,5 @@ void TestStartup::entriesSurviveARestart()
     QVERIFY(boxes.seen.isEmpty());
 }
 
-QTEST_MAIN(TestStartup)
+TESSRA_TEST(TestStartup)
 #include "tst_startup.moc"

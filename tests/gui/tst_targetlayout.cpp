@@ -1,5 +1,6 @@
 // Switching the target kind in the real window, and the input captions.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QCheckBox>
@@ -111,5 +112,5 @@ void TestTargetLayout::inputCaptionsSitCentredInTheirIndicators()
     }
 }
 
-QTEST_MAIN(TestTargetLayout)
+TESSRA_TEST(TestTargetLayout)
 #include "tst_targetlayout.moc"

@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "replies/ReplyAssembler.h"
 
 #include <QTest>
@@ -93,5 +94,5 @@ void TestReplyAssembler::rule()
     QCOMPARE(seen, expected);
 }
 
-QTEST_APPLESS_MAIN(TestReplyAssembler)
+TESSRA_TEST(TestReplyAssembler)
 #include "tst_ReplyAssembler.moc"

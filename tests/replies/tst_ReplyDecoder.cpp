@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "replies/ReplyDecoder.h"
 
 #include <QRandomGenerator>
@@ -540,5 +541,5 @@ void TestReplyDecoder::arbitraryBytesAlwaysEndCleanly()
     }
 }
 
-QTEST_APPLESS_MAIN(TestReplyDecoder)
+TESSRA_TEST(TestReplyDecoder)
 #include "tst_ReplyDecoder.moc"

@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "requests/BitOperations.h"
 #include "requests/FrameFormat.h"
 
@@ -69,5 +70,5 @@ void TestFrameFormat::testBit()
     QVERIFY(!BitB(0xFF, 8).has_value());
 }
 
-QTEST_APPLESS_MAIN(TestFrameFormat)
+TESSRA_TEST(TestFrameFormat)
 #include "tst_FrameFormat.moc"

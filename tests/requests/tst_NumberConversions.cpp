@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "requests/NumberConversions.h"
 
 #include <QTest>
@@ -160,5 +161,5 @@ void TestNumberConversions::tDiffBytes()
     QCOMPARE(orFails(tDiffByte(text)), expected);
 }
 
-QTEST_APPLESS_MAIN(TestNumberConversions)
+TESSRA_TEST(TestNumberConversions)
 #include "tst_NumberConversions.moc"

@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "requests/RequestBuilder.h"
 
 #include <QTest>
@@ -255,5 +256,5 @@ void TestRequestBuilder::nothingWithoutCommandOrTarget()
     QVERIFY(BuildRequest(target(-1, 1)).requestFrame.isEmpty());
 }
 
-QTEST_APPLESS_MAIN(TestRequestBuilder)
+TESSRA_TEST(TestRequestBuilder)
 #include "tst_RequestBuilder.moc"

@@ -1,5 +1,6 @@
 // A round of echo requests on loopback: one reply per address, in their order.
 
+#include "TestMain.h"
 #include "scan/EchoRound.h"
 #include "scan/IcmpSocket.h"
 #include "scan/modServerPing.h"
@@ -39,5 +40,5 @@ void TestEchoRound::repliesFollowTheAddresses()
     QCOMPARE(finished.size(), 1);
 }
 
-QTEST_GUILESS_MAIN(TestEchoRound)
+TESSRA_TEST(TestEchoRound)
 #include "tst_EchoRound.moc"

@@ -1,5 +1,6 @@
 // Echo requests as bytes, and which received datagrams answer which request.
 
+#include "TestMain.h"
 #include "scan/EchoReply.h"
 #include "scan/IcmpMessage.h"
 
@@ -154,5 +155,5 @@ void TestIcmpMessage::statusForSendError()
     QCOMPARE(IcmpMessage::statusForSendError(error), status);
 }
 
-QTEST_APPLESS_MAIN(TestIcmpMessage)
+TESSRA_TEST(TestIcmpMessage)
 #include "tst_IcmpMessage.moc"

@@ -1,5 +1,6 @@
 // The installation file and the command line of tessra-sim.
 
+#include "TestMain.h"
 #include "DeviceBehaviour.h"
 #include "InstallationConfig.h"
 #include "SimOptions.h"
@@ -153,5 +154,5 @@ void TestSimConfig::commandLine()
     QVERIFY(help.contains("--destination <address>"));
 }
 
-QTEST_GUILESS_MAIN(TestSimConfig)
+TESSRA_TEST(TestSimConfig)
 #include "tst_SimConfig.moc"

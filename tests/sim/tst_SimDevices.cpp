@@ -1,6 +1,7 @@
 // The simulated devices' answers and state: every reply byte-exact and as the
 // tool's decoder reads it, programming, switching, AutoSend, bad input.
 
+#include "TestMain.h"
 #include "DeviceBehaviour.h"
 #include "FrameReader.h"
 #include "InstallationConfig.h"
@@ -339,5 +340,5 @@ void TestSimDevices::thermostatRegulatesWithinItsThresholds()
     QCOMPARE(thermostat.channels.outputs, outputs);
 }
 
-QTEST_GUILESS_MAIN(TestSimDevices)
+TESSRA_TEST(TestSimDevices)
 #include "tst_SimDevices.moc"

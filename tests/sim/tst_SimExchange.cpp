@@ -4,6 +4,7 @@
 // gateway's call-back, a LAN adapter moved to a new address and port, and
 // frames the devices send unasked.
 
+#include "TestMain.h"
 #include "WindowHarness.h"
 
 #include <QComboBox>
@@ -348,5 +349,5 @@ void TestSimExchange::badInputNeverStopsTheSimulator()
     QVERIFY(m->click("cmdTest").contains(Flags));
 }
 
-QTEST_MAIN(TestSimExchange)
+TESSRA_TEST(TestSimExchange)
 #include "tst_SimExchange.moc"

@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "shell/modRWIniFile.h"
 
 #include <QDir>
@@ -357,5 +358,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestModRWIniFile)
-#include "tst_modrwinifile.moc"
+TESSRA_TEST(TestModRWIniFile)
+#include "tst_ModRWIniFile.moc"

@@ -1,3 +1,4 @@
+#include "TestMain.h"
 #include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
 
@@ -245,5 +246,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsKeys)
-#include "tst_settingskeys.moc"
+TESSRA_TEST(TestSettingsKeys)
+#include "tst_SettingsKeys.moc"

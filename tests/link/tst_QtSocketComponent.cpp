@@ -1,5 +1,6 @@
 // The socket component against real peers on loopback.
 
+#include "TestMain.h"
 #include "link/QtSocketComponent.h"
 
 #include <QSignalSpy>
@@ -217,5 +218,5 @@ void TestQtSocketComponent::aComponentGoingAwayReportsNothing()
     QCOMPARE(reported, QStringList());
 }
 
-QTEST_MAIN(TestQtSocketComponent)
-#include "tst_qtsocketcomponent.moc"
+TESSRA_TEST(TestQtSocketComponent)
+#include "tst_QtSocketComponent.moc"

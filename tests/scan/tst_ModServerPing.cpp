@@ -1,5 +1,6 @@
 // Status texts of the echo and the resolution of address texts.
 
+#include "TestMain.h"
 #include "scan/modServerPing.h"
 
 #include <QTest>
@@ -79,5 +80,5 @@ void TestModServerPing::resolveAddress()
         QCOMPARE(*result, qToBigEndian(address));
 }
 
-QTEST_GUILESS_MAIN(TestModServerPing)
-#include "tst_modServerPing.moc"
+TESSRA_TEST(TestModServerPing)
+#include "tst_ModServerPing.moc"
