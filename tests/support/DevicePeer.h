@@ -2,8 +2,8 @@
 
 // A device on loopback that speaks the protocol's framing: it takes one
 // request per connection (2 + length byte bytes), keeps it, and answers as it
-// is told: at once or late, whole or byte by byte, not at all, with blanks, or,
-// like the radio/LAN gateway, by dropping the caller and calling the tool back.
+// is told: at once or late, whole or byte by byte, not at all, or, like the
+// radio/LAN gateway, by dropping the caller and calling the tool back.
 
 #include <QHostAddress>
 #include <QPointer>
@@ -21,20 +21,14 @@ public:
     {
         QByteArray bytes;
         int delayMs = 0;
-        // Sends one byte per segment, this far apart.
-        bool bytewise = false;
-        int gapMs = 20;
-        // Closes the connection after the answer.
+        bool bytewise = false; // one byte per segment, 20 ms apart
         bool closeAfter = false;
-        // Like the gateway: closes the caller's connection and delivers the
-        // answer on a connection of its own to the tool.
-        bool callBack = false;
-        // Accepts the request but never answers and never closes.
-        bool silent = false;
+        bool callBack = false; // drops the caller, answers on a connection of its own to the tool
+        bool silent = false; // takes the request, never answers, never closes
     };
 
-    DevicePeer(const QHostAddress &address, quint16 port)
-        : m_address(address)
+    // The tool listens on 127.0.0.1, on toolPort.
+    DevicePeer(const QHostAddress &address, quint16 port, quint16 toolPort) : m_toolPort(toolPort)
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection())
@@ -44,18 +38,8 @@ public:
     }
 
     bool isListening() const { return m_server.isListening(); }
-    quint16 port() const { return m_server.serverPort(); }
-
-    // Where a call-back goes: the tool's listening address and port.
-    void setToolAddress(const QHostAddress &address, quint16 port)
-    {
-        m_toolAddress = address;
-        m_toolPort = port;
-    }
-
     void answerNext(const Answer &answer) { m_answers.push_back(answer); }
-
-    // Connects to the tool on its own and, once connected, sends bytes as an answer would.
+    // Connects to the tool unasked and sends as an answer would.
     void callTool(const Answer &answer) { deliver(connectToTool(), answer); }
 
     QList<QByteArray> requests;
@@ -63,51 +47,35 @@ public:
     int callBacks = 0;
 
 private:
-    static int requestLength(const QByteArray &bytes)
-    {
-        constexpr int LengthOffset = 4;
-        constexpr int PreambleLength = 2;
-        if (bytes.size() <= LengthOffset)
-            return -1;
-        return PreambleLength + static_cast<quint8>(bytes[LengthOffset]);
-    }
-
     void serve(QTcpSocket *socket)
     {
         socket->setParent(this);
-        // Lives as long as the connection: its slot goes when the socket or the peer goes.
         auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
+            constexpr int LengthOffset = 4;
             buffer->append(socket->readAll());
-            const int length = requestLength(*buffer);
-            if (length < 0 || buffer->size() < length)
+            if (buffer->size() <= LengthOffset || buffer->size() < 2 + quint8(buffer->at(LengthOffset)))
                 return;
-            requests << buffer->left(length);
+            requests << buffer->left(2 + quint8(buffer->at(LengthOffset)));
             callerPorts << socket->peerPort();
             buffer->clear();
             if (m_answers.empty())
                 return;
             const Answer answer = m_answers.front();
             m_answers.pop_front();
-            if (answer.callBack) {
-                // The radio round trip takes its time before the gateway calls.
-                socket->disconnectFromHost();
-                ++callBacks;
-                QTimer::singleShot(answer.delayMs, this, [this, answer] {
-                    Answer now = answer;
-                    now.delayMs = 0;
-                    deliver(connectToTool(), now);
-                });
-            } else {
-                deliver(socket, answer);
-            }
+            if (!answer.callBack)
+                return deliver(socket, answer);
+            socket->disconnectFromHost();
+            ++callBacks;
+            // The radio round trip takes its time before the gateway calls.
+            QTimer::singleShot(answer.delayMs, this, [this, answer] { deliver(connectToTool(), {answer.bytes}); });
         });
     }
 
     QTcpSocket *connectToTool()
     {
         auto *socket = new QTcpSocket(this);
-        socket->connectToHost(m_toolAddress, m_toolPort);
+        socket->connectToHost(QHostAddress::LocalHost, m_toolPort);
         return socket;
     }
 
@@ -120,28 +88,22 @@ private:
             if (!target)
                 return;
             if (target->state() != QAbstractSocket::ConnectedState) {
-                // Not up yet: try again once it is.
                 connect(target, &QTcpSocket::connected, this, [this, target, answer] {
-                    Answer now = answer;
-                    now.delayMs = 0;
-                    deliver(target, now);
+                    deliver(target, {answer.bytes, 0, answer.bytewise, answer.closeAfter});
                 }, Qt::SingleShotConnection);
                 return;
             }
-            if (!answer.bytewise) {
-                target->write(answer.bytes);
-                if (answer.closeAfter)
-                    target->disconnectFromHost();
-                return;
-            }
-            for (int i = 0; i < answer.bytes.size(); ++i) {
-                QTimer::singleShot(i * answer.gapMs, this, [target, byte = answer.bytes.mid(i, 1)] {
+            constexpr int GapMs = 20;
+            const int pieces = answer.bytewise ? int(answer.bytes.size()) : 1;
+            for (int i = 0; i < pieces; ++i) {
+                const QByteArray piece = answer.bytewise ? answer.bytes.mid(i, 1) : answer.bytes;
+                QTimer::singleShot(i * GapMs, this, [target, piece] {
                     if (target)
-                        target->write(byte);
+                        target->write(piece);
                 });
             }
             if (answer.closeAfter)
-                QTimer::singleShot(int(answer.bytes.size()) * answer.gapMs, this, [target] {
+                QTimer::singleShot((pieces - 1) * GapMs, this, [target] {
                     if (target)
                         target->disconnectFromHost();
                 });
@@ -149,8 +111,6 @@ private:
     }
 
     QTcpServer m_server;
-    QHostAddress m_address;
-    QHostAddress m_toolAddress = QHostAddress::LocalHost;
-    quint16 m_toolPort = 0;
+    quint16 m_toolPort;
     std::deque<Answer> m_answers;
 };

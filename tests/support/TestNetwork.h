@@ -7,12 +7,9 @@
 // unreachable. Nothing sent there leaves the two namespaces, which are
 // removed again at the end. Needs root and the ip tool (iproute2).
 
-#include <QByteArray>
 #include <QFile>
-#include <QList>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QString>
 #include <QStringList>
 
 #include <fcntl.h>
@@ -23,7 +20,6 @@ class TestNetwork
 {
 public:
     static constexpr const char *Prefix = "10.73.91";
-    static constexpr const char *UnreachablePrefix = "10.73.92";
     static constexpr int ScannerHost = 254;
 
     // Why no test network can be built here; empty when one can.
@@ -40,40 +36,28 @@ public:
     {
         static int built = 0;
         const QString tag = QStringLiteral("%1-%2").arg(::getpid()).arg(++built);
-        m_scanner = QStringLiteral("tessra-scan-") + tag;
-        m_hosts = QStringLiteral("tessra-hosts-") + tag;
-        const QString scannerAddress = QStringLiteral("%1.%2/24").arg(Prefix).arg(ScannerHost);
-        const QString gateway = QStringLiteral("%1.%2").arg(Prefix).arg(liveHosts.value(0, 1));
-        const QString unreachable = QStringLiteral("%1.0/24").arg(UnreachablePrefix);
-        QList<QStringList> steps = {
-            {"netns", "add", m_scanner},
-            {"netns", "add", m_hosts},
-            {"-n", m_scanner, "link", "set", "lo", "up"},
-            {"-n", m_hosts, "link", "set", "lo", "up"},
-            {"-n", m_scanner, "link", "add", "veth0", "type", "veth", "peer", "name", "veth1", "netns", m_hosts},
-            {"-n", m_scanner, "address", "add", scannerAddress, "dev", "veth0"},
-        };
-        for (int host : liveHosts) {
-            const QString hostAddress = QStringLiteral("%1.%2/24").arg(Prefix).arg(host);
-            steps.append({"-n", m_hosts, "address", "add", hostAddress, "dev", "veth1"});
-        }
-        steps += QList<QStringList>{
-            {"-n", m_scanner, "link", "set", "veth0", "up"},
-            {"-n", m_hosts, "link", "set", "veth1", "up"},
-            {"-n", m_hosts, "route", "add", "unreachable", unreachable},
-            {"-n", m_scanner, "route", "add", unreachable, "via", gateway},
-            {"netns", "exec", m_hosts, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"},
-        };
-        for (const QStringList &step : steps) {
-            if (!ip(step))
+        m_scanner = "tessra-scan-" + tag;
+        m_hosts = "tessra-hosts-" + tag;
+        QStringList steps = {"netns add " + m_scanner, "netns add " + m_hosts,
+                             "-n " + m_scanner + " link set lo up", "-n " + m_hosts + " link set lo up",
+                             "-n " + m_scanner + " link add veth0 type veth peer name veth1 netns " + m_hosts,
+                             "-n " + m_scanner + " address add " + address(ScannerHost) + "/24 dev veth0"};
+        for (int host : liveHosts)
+            steps << "-n " + m_hosts + " address add " + address(host) + "/24 dev veth1";
+        steps << "-n " + m_scanner + " link set veth0 up" << "-n " + m_hosts + " link set veth1 up"
+              << "-n " + m_hosts + " route add unreachable 10.73.92.0/24"
+              << "-n " + m_scanner + " route add 10.73.92.0/24 via " + address(liveHosts.value(0, 1));
+        for (const QString &step : steps) {
+            if (!ip(step.split(' ')))
                 return;
         }
+        if (!ip({"netns", "exec", m_hosts, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"}))
+            return;
         m_home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-        const int scanner = ::open(QByteArray("/run/netns/" + m_scanner.toLatin1()).constData(), O_RDONLY | O_CLOEXEC);
-        if (m_home < 0 || scanner < 0 || ::setns(scanner, CLONE_NEWNET) != 0)
-            m_error = QStringLiteral("cannot enter namespace ") + m_scanner;
-        else
-            m_inside = true;
+        const int scanner = ::open(qPrintable("/run/netns/" + m_scanner), O_RDONLY | O_CLOEXEC);
+        m_inside = m_home >= 0 && scanner >= 0 && ::setns(scanner, CLONE_NEWNET) == 0;
+        if (!m_inside)
+            m_error = "cannot enter namespace " + m_scanner;
         if (scanner >= 0)
             ::close(scanner);
     }
@@ -93,7 +77,6 @@ public:
 
     bool isUp() const { return m_inside; }
     QString error() const { return m_error; }
-
     static QString address(int host) { return QStringLiteral("%1.%2").arg(Prefix).arg(host); }
 
     // Which groups may open ICMP datagram sockets in the scanner's namespace:
@@ -112,10 +95,8 @@ private:
         process.start(QStringLiteral("ip"), arguments);
         if (process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
             return true;
-        if (m_error.isEmpty()) {
-            m_error = QStringLiteral("ip %1: %2")
-                          .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(process.readAll()).trimmed());
-        }
+        if (m_error.isEmpty())
+            m_error = "ip " + arguments.join(' ') + ": " + QString::fromLocal8Bit(process.readAll()).trimmed();
         return false;
     }
 

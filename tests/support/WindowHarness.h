@@ -1,15 +1,22 @@
 #pragma once
 
-// What the window tests share: a window in a folder of its own, listening on
-// loopback, and a hand that answers its message boxes.
+// What the window tests share: the real window in a program folder of its own,
+// listening on 127.0.0.1; a hand that answers its message boxes; and the
+// reading, clicking and typing a technician does. An Installation adds a LAN
+// adapter on 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's port.
+
+#include "DevicePeer.h"
 
 #include "shell/frmMain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -19,14 +26,16 @@
 namespace WindowHarness {
 
 inline constexpr int ActiveStatusRefreshMs = 200;
+inline constexpr int LogStampLength = 9; // "HH:MM:SS "
+inline const QString ListenOn = QStringLiteral("Listen ON");
+inline const QString Closed = QStringLiteral("Verbindung geschlossen");
+inline const QString DecodeError = QStringLiteral("-> Error: kann Daten nicht dekodieren!!");
 
 // A port that nothing on loopback listens on right now.
 inline quint16 freeLoopbackPort()
 {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 struct SeenMessage
@@ -42,16 +51,20 @@ class MessageBoxWatcher : public QObject
 public:
     MessageBoxWatcher()
     {
-        constexpr int PollMs = 10;
-        m_timer.setInterval(PollMs);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            seen.append({box->text(), box->windowTitle(), box->icon()});
-            box->button(QMessageBox::Ok)->click();
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen.append({box->text(), box->windowTitle(), box->icon()});
+                box->button(QMessageBox::Ok)->click();
+            }
         });
-        m_timer.start();
+        m_timer.start(10);
+    }
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const SeenMessage &m : seen)
+            all << m.text;
+        return all;
     }
 
     QList<SeenMessage> seen;
@@ -67,8 +80,13 @@ inline void writeFile(const QString &path, const QByteArray &content)
     QCOMPARE(file.write(content), content.size());
 }
 
-// A window in a fresh program folder. With a port, the settings file names it
-// so that start-up listens there.
+inline QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The window in a fresh program folder; with settings, its settings file.
 class Window
 {
 public:
@@ -79,29 +97,115 @@ public:
         window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, folder.path()});
     }
 
-    static QByteArray settingsWithPort(quint16 port)
-    {
-        return QByteArray("[TessraProg]\r\nPort=") + QByteArray::number(port) + "\r\n";
-    }
-
+    static QByteArray settingsWithPort(quint16 port) { return "[TessraProg]\r\nPort=" + QByteArray::number(port) + "\r\n"; }
     QString iniPath() const { return folder.filePath(QStringLiteral("TessraPrg.ini")); }
 
     // Shows the window and waits until its first activation has run.
     bool showAndActivate()
     {
         window->show();
-        auto *refresh = window->findChild<QTimer *>(QStringLiteral("Timer2"));
-        return QTest::qWaitFor([&] { return refresh->interval() == ActiveStatusRefreshMs; });
+        return QTest::qWaitFor([&] { return child<QTimer>("Timer2")->interval() == ActiveStatusRefreshMs; });
     }
 
-    template <typename T>
+    template <typename T = QWidget>
     T *child(const QString &name) const
     {
         return window->findChild<T *>(name);
     }
+    QString text(const QString &name) const { return child<QLineEdit>(name)->text(); }
+    QStringList texts(const QString &array, int count) const
+    {
+        QStringList all;
+        for (int k = 0; k < count; ++k)
+            all << text(QStringLiteral("%1(%2)").arg(array).arg(k));
+        return all;
+    }
+    // Bit k is the state of box or switch button k of an array.
+    int bits(const QString &array, int count) const
+    {
+        int value = 0;
+        for (int k = 0; k < count; ++k)
+            value |= int(child<QAbstractButton>(QStringLiteral("%1(%2)").arg(array).arg(k))->isChecked()) << k;
+        return value;
+    }
 
+    // The event log without its time stamps.
+    QStringList log() const
+    {
+        QStringList lines;
+        auto *list = child<QListWidget>("List1");
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text().mid(LogStampLength);
+        return lines;
+    }
+    QStringList logSince(int line) const { return log().mid(line); }
+    bool controlsEnabled() const { return child<QGroupBox>("fraControl")->isEnabled(); }
+
+    // A click where a person clicks: near the left edge, where a box's square is.
+    void click(const QString &name) const
+    {
+        QWidget *w = child(name);
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
+    }
+    // Into the field, select what it holds, type over it.
+    void type(const QString &name, const QString &keys) const
+    {
+        auto *field = child<QLineEdit>(name);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, keys);
+    }
+    // 0 LAN, 1 Funk, chosen with the arrow keys.
+    void chooseTarget(int index) const
+    {
+        auto *combo = child<QComboBox>("Combo1");
+        combo->setFocus();
+        QTest::keyClick(combo, index > combo->currentIndex() ? Qt::Key_Down : Qt::Key_Up);
+    }
+
+    MessageBoxWatcher boxes;
     QTemporaryDir folder;
     std::unique_ptr<frmMain> window;
 };
+
+// The window with a LAN adapter (eNum 1) and the gateway with the radio device
+// 28/1/22 (eNum 123) on loopback; the settings file names them.
+class Installation : public Window
+{
+public:
+    explicit Installation(quint16 port = freeLoopbackPort())
+        : Window("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
+                 + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n"),
+          port(port), lan(QHostAddress("127.0.0.2"), port, port), gateway(QHostAddress("127.0.0.3"), port, port)
+    {
+    }
+
+    // Shown, listening, and nothing but "Listen ON" said.
+    bool start() { return lan.isListening() && gateway.isListening() && showAndActivate() && log() == QStringList{ListenOn}; }
+    // An exchange has ended: the command buttons are back and the tool listens.
+    bool exchangeEnded() const { return controlsEnabled() && !log().isEmpty() && log().last() == ListenOn; }
+
+    quint16 port;
+    DevicePeer lan;
+    DevicePeer gateway;
+};
+
+// The LAN adapter's parameter request (eNum 1), its 37-byte answer and the lines it gives.
+inline const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
+inline const QByteArray LanParameterReply =
+    QByteArray::fromHex("FFAA00C92301000000FFFE01010031303233C0A81CD7C0A81CFEFFFFFF00C0A81C0A015425");
+inline const QStringList LanParameterLines = {
+    "-> Firmware 1.0.2.3",
+    "-> connectet: LAN 192.168.28.215,  GateWay 192.168.28.254, NwMask 255.255.255.0, StdDest-IP 192.168.28.10, "
+    "Port 340, eNum=1",
+    "-> Parameter: OutStateMem=1, InStateMem=0, SysTimeOut=1, AutoTxInChg=0, AutoTxRepeat=0, T-DiffRegler=1, "
+    "supress HighPr. Port=0, M2M Comm=0",
+    "-> Device: LAN-Devices, Funktion=Schalt-Devices",
+    Closed,
+    ListenOn};
+// A measurement reply: outputs 1 and 4 on, input 2 active, 22.5 and -1.5 degrees.
+inline const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
+inline const QString MeasurementOutLine = QStringLiteral("-> OutPort: Kanal 1=ON, Kanal 2=OFF, Kanal 3=OFF, Kanal 4=ON");
 
 } // namespace WindowHarness

@@ -1,0 +1,359 @@
+// Exchanges of the real window with the devices on loopback: every kind of
+// request as it reaches the device, the connection cycle, its time-outs, and
+// the polling loop with the switch buttons.
+
+#include "TestMain.h"
+#include "WindowHarness.h"
+
+#include "link/SocketComponent.h"
+#include "replies/ReplyAssembler.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+
+using namespace WindowHarness;
+
+namespace {
+
+const QByteArray LanAcknowledged = QByteArray::fromHex("FFAA00CB0C01000000FFFE0101D7");
+const QByteArray RadioAcknowledged = QByteArray::fromHex("FFAA00CB0C7B000000011602016C");
+const QString AcknowledgedLine = QStringLiteral("-> Programmierung erfolgreich. Boote neu........");
+const QByteArray SwitchAcknowledged = QByteArray::fromHex("FFAA00030D01000000FFFE0101000B");
+const DevicePeer::Answer Silence{{}, 0, false, false, false, true};
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m = std::make_unique<Installation>();
+        QVERIFY(m->start());
+    }
+    void cleanup()
+    {
+        QVERIFY(m->boxes.seen.isEmpty());
+        m.reset();
+    }
+    void requestsReachTheDevice_data();
+    void requestsReachTheDevice();
+    void lanReplyArrives_data();
+    void lanReplyArrives();
+    void funkRequestIsAnsweredByTheGatewaysCallBack();
+    void frameWithoutRequestIsDecoded();
+    void timeOutOfEachTarget_data();
+    void timeOutOfEachTarget();
+    void refusedConnectionEndsWithTheTimeOut();
+    void silentCallerIsClosedAndTheToolListensAgain();
+    void blanksAreNoReplyAndTheTimeOutEndsTheExchange();
+    void partOfAReplyEndsWithItsTimeOut();
+    void refusedRadioProgrammingSendsNothing_data();
+    void refusedRadioProgrammingSendsNothing();
+    void pollingRunsSilentlyAndStops();
+    void switchDuringPollingInterruptsAndResumes();
+    void loopButtonRestartsAnInterruptedPolling();
+    void pollingGoesOnAfterATimeOut();
+
+private:
+    std::unique_ptr<Installation> m;
+};
+
+void TestExchange::requestsReachTheDevice_data()
+{
+    QTest::addColumn<bool>("funk");
+    QTest::addColumn<QStringList>("clicks"); // boxes, then the button
+    QTest::addColumn<QStringList>("typed"); // after the boxes: "Text2(16)=5000"
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("after"); // fields afterwards
+    QTest::newRow("measurement request to the LAN adapter with eNum 1")
+        << false << QStringList{"GetMesswerte"} << QStringList() << QByteArray("FFAA00CE0C011CFFFEFFFE0101F3")
+        << "Abfrage Messwerte" << QStringList();
+    QTest::newRow("measurement request to the radio device 28/1/22 with eNum 123, to the gateway")
+        << true << QStringList{"GetMesswerte"} << QStringList() << QByteArray("FFAA00CE0C7B1C0116FFFE020188")
+        << "Abfrage Messwerte" << QStringList();
+    QTest::newRow("Ch 3 of the LAN adapter switched on is 0x44")
+        << false << QStringList{"Port1(2)"} << QStringList() << QByteArray("FFAA00030D011CFFFEFFFE01016D44")
+        << "Sende Schalbefehl " << QStringList();
+    QTest::newRow("LAN programming: typed fields and ticked flags; the header carries the new eNum 7")
+        << false << QStringList{"Check2(5)", "Check2(0)", "cmdSetParameter"}
+        << QStringList{"Text2(16)=5000", "Text2(17)=7", "Text2(18)=1,5", "Text2(19)=1,2"}
+        << QByteArray("FFAA00CA21071CFFFEFFFE010109C0A81C01FFFE1CFEFFFFFF00C0A81C0B1388210F0C")
+        << "sende neue Parameter" << QStringList{"Text1(17)=7"};
+    QTest::newRow("radio programming 28/1/22 to 28/1/23: old address in the header, frequency and power from the boxes")
+        << true << QStringList{"Check4(5)", "Check7(0)", "Check8(1)", "cmdSetParameter"}
+        << QStringList{"Text5(2)=23", "Text5(4)=2,5", "Text5(5)=1.0"}
+        << QByteArray("FFAA00CA157B1C0116FFFE0201471C0117A2A00120190A") << "sende neue Parameter"
+        << QStringList{"Text3(2)=23", "Text3(3)=123"};
+}
+
+void TestExchange::requestsReachTheDevice()
+{
+    QFETCH(bool, funk);
+    QFETCH(QStringList, clicks);
+    QFETCH(QStringList, typed);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, line);
+    QFETCH(QStringList, after);
+    if (funk)
+        m->chooseTarget(1);
+    DevicePeer &device = funk ? m->gateway : m->lan;
+    device.answerNext({funk ? RadioAcknowledged : LanAcknowledged, 0, false, false, funk});
+    for (const QString &name : clicks.mid(0, clicks.size() - 1))
+        m->click(name);
+    for (const QString &entry : typed)
+        m->type(entry.section('=', 0, 0), entry.section('=', 1));
+    m->click(clicks.last());
+    QTRY_VERIFY(m->log().contains(Closed) && m->exchangeEnded());
+    QCOMPARE(m->logSince(1).first(), line);
+    QVERIFY(m->log().contains(AcknowledgedLine));
+    QCOMPARE(device.requests.size(), 1);
+    QCOMPARE(device.requests[0].toHex().toUpper(), frame);
+    for (const QString &field : after)
+        QCOMPARE(m->text(field.section('=', 0, 0)), field.section('=', 1));
+    if (clicks.first() == "Check2(5)")
+        QCOMPARE(m->bits("Check1", 8), 0x21); // the new flags became the current ones
+}
+
+void TestExchange::lanReplyArrives_data()
+{
+    QTest::addColumn<bool>("bytewise");
+    QTest::addColumn<bool>("closeAfter");
+    QTest::newRow("reply in one segment") << false << false;
+    QTest::newRow("reply split into single bytes") << true << false;
+    QTest::newRow("device closes right after its reply") << false << true;
+}
+
+void TestExchange::lanReplyArrives()
+{
+    QFETCH(bool, bytewise);
+    QFETCH(bool, closeAfter);
+    m->lan.answerNext({LanParameterReply, 0, bytewise, closeAfter});
+    m->click("cmdTest");
+    QVERIFY(!m->controlsEnabled());
+    QTRY_VERIFY(m->log().size() >= 8);
+    QTest::qWait(100);
+    QCOMPARE(m->log(), QStringList({ListenOn, "Anfrage Parameter"}) + LanParameterLines);
+    QCOMPARE(m->lan.requests, QList<QByteArray>{LanParameterRequest});
+    // The tool calls from the port it listens on.
+    QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
+    QVERIFY(m->exchangeEnded());
+}
+
+void TestExchange::funkRequestIsAnsweredByTheGatewaysCallBack()
+{
+    m->chooseTarget(1);
+    m->gateway.answerNext({RadioAcknowledged, 200, false, false, true});
+    m->click("cmdTest");
+    // After the write the tool drops the gateway and listens for its call.
+    QTRY_COMPARE(m->log(), (QStringList{ListenOn, "Anfrage Parameter", ListenOn}));
+    QTRY_COMPARE(m->logSince(3), (QStringList{AcknowledgedLine, Closed, ListenOn}));
+    QCOMPARE(m->gateway.requests, QList<QByteArray>{QByteArray::fromHex("FFAA00C80C7B1C0116FFFE020182")});
+    QCOMPARE(m->gateway.callBacks, 1);
+    QVERIFY(m->controlsEnabled() && m->lan.requests.isEmpty());
+}
+
+void TestExchange::frameWithoutRequestIsDecoded()
+{
+    m->lan.callTool({LanParameterReply});
+    QTRY_COMPARE(m->log(), QStringList{ListenOn} + LanParameterLines);
+}
+
+void TestExchange::timeOutOfEachTarget_data()
+{
+    QTest::addColumn<bool>("funk");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("LAN waits 1500 ms") << false << "cmdTest" << 1500 << "Anfrage Parameter";
+    QTest::newRow("radio waits 3000 ms") << true << "cmdTest" << 3000 << "Anfrage Parameter";
+    QTest::newRow("AutoSend of input 3 waits 150 ms") << false << "AutoSend(2)" << 150
+                                                      << "Anforderung AutoSend für InputKanal 3";
+}
+
+void TestExchange::timeOutOfEachTarget()
+{
+    QFETCH(bool, funk);
+    QFETCH(QString, button);
+    QFETCH(int, timeout);
+    QFETCH(QString, line);
+    if (funk)
+        m->chooseTarget(1);
+    DevicePeer &target = funk ? m->gateway : m->lan;
+    target.answerNext(Silence);
+    m->click(button);
+    QCOMPARE(m->child<QTimer>("Timer1")->interval(), timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), timeout + 5000);
+    QTRY_VERIFY(m->exchangeEnded());
+    QCOMPARE(m->logSince(1).first(), line);
+    QCOMPARE(target.requests.size(), 1);
+    if (button == "AutoSend(2)")
+        QCOMPARE(target.requests[0].toHex().toUpper(), QByteArray("FFAA00CF0D011CFFFEFFFE01013540"));
+}
+
+void TestExchange::refusedConnectionEndsWithTheTimeOut()
+{
+    m->type("Text1(3)", "9"); // nobody at 127.0.0.9
+    m->click("cmdTest");
+    QTRY_VERIFY_WITH_TIMEOUT(m->exchangeEnded() && m->log().size() > 2, 6000);
+    QCOMPARE(m->log(), (QStringList{ListenOn, "Anfrage Parameter", "Socket error: Connection refused", "RX-TimeoOut",
+                                    ListenOn}));
+}
+
+void TestExchange::silentCallerIsClosedAndTheToolListensAgain()
+{
+    QTcpSocket caller;
+    caller.connectToHost(QHostAddress::LocalHost, m->port);
+    QVERIFY(caller.waitForConnected(2000));
+    // The caller holds the one socket only until its time is up.
+    QTRY_COMPARE_WITH_TIMEOUT(caller.state(), QAbstractSocket::UnconnectedState, 8000);
+    QTRY_COMPARE(m->log(), (QStringList{ListenOn, "RX-TimeoOut", ListenOn}));
+    m->lan.answerNext({LanParameterReply});
+    m->click("cmdTest");
+    QTRY_VERIFY(m->log().contains(Closed));
+}
+
+void TestExchange::blanksAreNoReplyAndTheTimeOutEndsTheExchange()
+{
+    m->lan.answerNext({"   "});
+    m->click("cmdTest");
+    QTRY_VERIFY(m->log().contains("-> Error: keine Daten !"));
+    QVERIFY(!m->controlsEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut") && m->exchangeEnded(), 6000);
+}
+
+void TestExchange::partOfAReplyEndsWithItsTimeOut()
+{
+    // The first bytes of a reply arrive, and the time-out comes before the
+    // pause after them has told the tool that no more will come.
+    m->lan.answerNext({LanParameterReply.left(10)});
+    QSignalSpy arrived(m->child<SocketComponent>("SW"), &SocketComponent::dataArrived);
+    m->click("cmdTest");
+    QVERIFY(arrived.wait(5000));
+    QVERIFY(QMetaObject::invokeMethod(m->child<QTimer>("Timer1"), "timeout"));
+    // What had come of the reply went with its exchange: nothing is decoded later.
+    QTest::qWait(3 * ReplyAssembler::IdleTimeoutMs);
+    QCOMPARE(m->logSince(1), (QStringList{"Anfrage Parameter", "RX-TimeoOut", ListenOn}));
+    QVERIFY(m->controlsEnabled());
+}
+
+void TestExchange::refusedRadioProgrammingSendsNothing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus"); // none: not moved by the check
+    QTest::newRow("empty home address")
+        << "Text5(0)=" << "Bitte Homeadresse prüfen !\nDie Adresse darf nicht 0 sein !" << "";
+    QTest::newRow("T-Diff on 25,6: the focus goes to the field")
+        << "Text5(4)=25,6" << "Bitte T-DiffON-Wert prüfen !\nNur Werte von 0,1 bis 25,5 zulässig !" << "Text5(4)";
+}
+
+void TestExchange::refusedRadioProgrammingSendsNothing()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    m->chooseTarget(1);
+    m->click("Check4(5)");
+    m->type(typed.section('=', 0, 0), typed.section('=', 1));
+    m->child("Text5(1)")->setFocus();
+    m->click("cmdSetParameter");
+    QCOMPARE(m->boxes.seen.size(), 1);
+    QCOMPARE(m->boxes.seen[0].text, message);
+    QCOMPARE(m->boxes.seen[0].title, QString("Achtung !"));
+    QCOMPARE(m->boxes.seen[0].icon, QMessageBox::Critical);
+    m->boxes.seen.clear();
+    if (!focus.isEmpty())
+        QCOMPARE(m->window->focusWidget(), m->child(focus));
+    QCOMPARE(m->logSince(1), QStringList{"sende neue Parameter"});
+    QCOMPARE(m->texts("Text3", 3), (QStringList{"28", "1", "22"}));
+    QVERIFY(m->controlsEnabled());
+    QTest::qWait(200);
+    QVERIFY(m->gateway.requests.isEmpty());
+}
+
+void TestExchange::pollingRunsSilentlyAndStops()
+{
+    for (int i = 0; i < 3; ++i)
+        m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QCOMPARE(m->child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
+    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 8000);
+    QCOMPARE(m->lan.requests[1].toHex().toUpper(), QByteArray("FFAA00CE0C011CFFFEFFFE0101F3"));
+    // The log is silent while polling runs; the buttons still show the values.
+    QCOMPARE(m->log(), (QStringList{ListenOn, "Loop-Abfrage Messwerte"}));
+    QCOMPARE(m->bits("Port1", 4), 0x9);
+    QVERIFY(m->controlsEnabled());
+    m->click("MesswerteLoop");
+    QCOMPARE(m->child<QPushButton>("MesswerteLoop")->text(), QString("Daten Dauerabfrage"));
+    const qsizetype sent = m->lan.requests.size();
+    QTest::qWait(3500);
+    QCOMPARE(m->lan.requests.size(), sent);
+}
+
+void TestExchange::switchDuringPollingInterruptsAndResumes()
+{
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_VERIFY(m->lan.requests.size() == 1 && m->window->Listening);
+    // Channel 2 switched on: the polling stops, the switch request goes out,
+    // and its reply resumes the polling at once.
+    m->lan.answerNext({SwitchAcknowledged});
+    m->lan.answerNext({MeasurementReply});
+    m->click("Port1(1)");
+    QVERIFY(m->log().contains("Sende Schalbefehl "));
+    QTRY_COMPARE(m->lan.requests.size(), 3);
+    QCOMPARE(m->lan.requests[1].toHex().toUpper(), QByteArray("FFAA00030D011CFFFEFFFE01014B22"));
+    QCOMPARE(quint8(m->lan.requests[2][3]), quint8(0xCE));
+    // An undecodable reply to a switch request resumes it all the same.
+    QTRY_VERIFY(m->window->Listening);
+    m->lan.answerNext({QByteArray::fromHex("FFAA00CA0C01000000FFFE010100")});
+    m->lan.answerNext({MeasurementReply});
+    m->click("Port1(1)");
+    QTRY_COMPARE(m->lan.requests.size(), 5);
+    QCOMPARE(m->log(), (QStringList{ListenOn, "Loop-Abfrage Messwerte", "Sende Schalbefehl ",
+                                    "-> Port geschaltet! Status:  Ch 1=1,  Ch 2=1,  Ch 3=0,  Ch 4=1", Closed,
+                                    "Sende Schalbefehl ", DecodeError, Closed}));
+    QVERIFY(m->window->PollingActive);
+    m->click("MesswerteLoop");
+}
+
+void TestExchange::loopButtonRestartsAnInterruptedPolling()
+{
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_VERIFY(m->lan.requests.size() == 1 && m->window->Listening);
+    // Interrupted by a switch request that gets no answer.
+    m->lan.answerNext(Silence);
+    m->click("Port1(0)");
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
+    QCOMPARE(m->child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
+    // The loop button finds the polling stopped and starts it again; the next
+    // decoded reply calls one more pass, as the interrupted polling asked for.
+    m->lan.answerNext({MeasurementReply});
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_COMPARE(m->lan.requests.size(), 4);
+    QVERIFY(m->window->PollingActive && !m->window->ResumePolling);
+    m->click("MesswerteLoop");
+    QVERIFY(!m->window->PollingActive);
+}
+
+void TestExchange::pollingGoesOnAfterATimeOut()
+{
+    m->lan.answerNext(Silence);
+    m->lan.answerNext({MeasurementReply});
+    m->click("MesswerteLoop");
+    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
+    // The time-out ends the silence of the log but not the polling timer.
+    QVERIFY(m->child<QTimer>("Timer3")->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 5000);
+    QTRY_COMPARE(m->bits("Port1", 4), 0x9);
+    m->click("MesswerteLoop");
+}
+
+TESSRA_TEST(TestExchange)
+#include "tst_Exchange.moc"
