@@ -1,6 +1,5 @@
 // Exchanges of the real window with the devices on loopback: every kind of
-// request as it reaches the device, the connection cycle, its time-outs, and
-// the polling loop with the switch buttons.
+// request as it reaches the device, the connection cycle and its time-outs.
 
 #include "TestMain.h"
 #include "WindowHarness.h"
@@ -8,7 +7,6 @@
 #include "link/SocketComponent.h"
 #include "replies/ReplyAssembler.h"
 
-#include <QPushButton>
 #include <QSignalSpy>
 
 using namespace WindowHarness;
@@ -18,7 +16,6 @@ namespace {
 const QByteArray LanAcknowledged = QByteArray::fromHex("FFAA00CB0C01000000FFFE0101D7");
 const QByteArray RadioAcknowledged = QByteArray::fromHex("FFAA00CB0C7B000000011602016C");
 const QString AcknowledgedLine = QStringLiteral("-> Programmierung erfolgreich. Boote neu........");
-const QByteArray SwitchAcknowledged = QByteArray::fromHex("FFAA00030D01000000FFFE0101000B");
 const DevicePeer::Answer Silence{{}, 0, false, false, false, true};
 
 } // namespace
@@ -43,19 +40,13 @@ private slots:
     void lanReplyArrives_data();
     void lanReplyArrives();
     void funkRequestIsAnsweredByTheGatewaysCallBack();
-    void frameWithoutRequestIsDecoded();
     void timeOutOfEachTarget_data();
     void timeOutOfEachTarget();
     void refusedConnectionEndsWithTheTimeOut();
-    void silentCallerIsClosedAndTheToolListensAgain();
     void blanksAreNoReplyAndTheTimeOutEndsTheExchange();
     void partOfAReplyEndsWithItsTimeOut();
     void refusedRadioProgrammingSendsNothing_data();
     void refusedRadioProgrammingSendsNothing();
-    void pollingRunsSilentlyAndStops();
-    void switchDuringPollingInterruptsAndResumes();
-    void loopButtonRestartsAnInterruptedPolling();
-    void pollingGoesOnAfterATimeOut();
 
 private:
     std::unique_ptr<Installation> m;
@@ -156,12 +147,6 @@ void TestExchange::funkRequestIsAnsweredByTheGatewaysCallBack()
     QVERIFY(m->controlsEnabled() && m->lan.requests.isEmpty());
 }
 
-void TestExchange::frameWithoutRequestIsDecoded()
-{
-    m->lan.callTool({LanParameterReply});
-    QTRY_COMPARE(m->log(), QStringList{ListenOn} + LanParameterLines);
-}
-
 void TestExchange::timeOutOfEachTarget_data()
 {
     QTest::addColumn<bool>("funk");
@@ -201,19 +186,6 @@ void TestExchange::refusedConnectionEndsWithTheTimeOut()
     QTRY_VERIFY_WITH_TIMEOUT(m->exchangeEnded() && m->log().size() > 2, 6000);
     QCOMPARE(m->log(), (QStringList{ListenOn, "Anfrage Parameter", "Socket error: Connection refused", "RX-TimeoOut",
                                     ListenOn}));
-}
-
-void TestExchange::silentCallerIsClosedAndTheToolListensAgain()
-{
-    QTcpSocket caller;
-    caller.connectToHost(QHostAddress::LocalHost, m->port);
-    QVERIFY(caller.waitForConnected(2000));
-    // The caller holds the one socket only until its time is up.
-    QTRY_COMPARE_WITH_TIMEOUT(caller.state(), QAbstractSocket::UnconnectedState, 8000);
-    QTRY_COMPARE(m->log(), (QStringList{ListenOn, "RX-TimeoOut", ListenOn}));
-    m->lan.answerNext({LanParameterReply});
-    m->click("cmdTest");
-    QTRY_VERIFY(m->log().contains(Closed));
 }
 
 void TestExchange::blanksAreNoReplyAndTheTimeOutEndsTheExchange()
@@ -273,86 +245,6 @@ void TestExchange::refusedRadioProgrammingSendsNothing()
     QVERIFY(m->controlsEnabled());
     QTest::qWait(200);
     QVERIFY(m->gateway.requests.isEmpty());
-}
-
-void TestExchange::pollingRunsSilentlyAndStops()
-{
-    for (int i = 0; i < 3; ++i)
-        m->lan.answerNext({MeasurementReply});
-    m->click("MesswerteLoop");
-    QCOMPARE(m->child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
-    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 8000);
-    QCOMPARE(m->lan.requests[1].toHex().toUpper(), QByteArray("FFAA00CE0C011CFFFEFFFE0101F3"));
-    // The log is silent while polling runs; the buttons still show the values.
-    QCOMPARE(m->log(), (QStringList{ListenOn, "Loop-Abfrage Messwerte"}));
-    QCOMPARE(m->bits("Port1", 4), 0x9);
-    QVERIFY(m->controlsEnabled());
-    m->click("MesswerteLoop");
-    QCOMPARE(m->child<QPushButton>("MesswerteLoop")->text(), QString("Daten Dauerabfrage"));
-    const qsizetype sent = m->lan.requests.size();
-    QTest::qWait(3500);
-    QCOMPARE(m->lan.requests.size(), sent);
-}
-
-void TestExchange::switchDuringPollingInterruptsAndResumes()
-{
-    m->lan.answerNext({MeasurementReply});
-    m->click("MesswerteLoop");
-    QTRY_VERIFY(m->lan.requests.size() == 1 && m->window->Listening);
-    // Channel 2 switched on: the polling stops, the switch request goes out,
-    // and its reply resumes the polling at once.
-    m->lan.answerNext({SwitchAcknowledged});
-    m->lan.answerNext({MeasurementReply});
-    m->click("Port1(1)");
-    QVERIFY(m->log().contains("Sende Schalbefehl "));
-    QTRY_COMPARE(m->lan.requests.size(), 3);
-    QCOMPARE(m->lan.requests[1].toHex().toUpper(), QByteArray("FFAA00030D011CFFFEFFFE01014B22"));
-    QCOMPARE(quint8(m->lan.requests[2][3]), quint8(0xCE));
-    // An undecodable reply to a switch request resumes it all the same.
-    QTRY_VERIFY(m->window->Listening);
-    m->lan.answerNext({QByteArray::fromHex("FFAA00CA0C01000000FFFE010100")});
-    m->lan.answerNext({MeasurementReply});
-    m->click("Port1(1)");
-    QTRY_COMPARE(m->lan.requests.size(), 5);
-    QCOMPARE(m->log(), (QStringList{ListenOn, "Loop-Abfrage Messwerte", "Sende Schalbefehl ",
-                                    "-> Port geschaltet! Status:  Ch 1=1,  Ch 2=1,  Ch 3=0,  Ch 4=1", Closed,
-                                    "Sende Schalbefehl ", DecodeError, Closed}));
-    QVERIFY(m->window->PollingActive);
-    m->click("MesswerteLoop");
-}
-
-void TestExchange::loopButtonRestartsAnInterruptedPolling()
-{
-    m->lan.answerNext({MeasurementReply});
-    m->click("MesswerteLoop");
-    QTRY_VERIFY(m->lan.requests.size() == 1 && m->window->Listening);
-    // Interrupted by a switch request that gets no answer.
-    m->lan.answerNext(Silence);
-    m->click("Port1(0)");
-    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
-    QCOMPARE(m->child<QPushButton>("MesswerteLoop")->text(), QString("Stop Dauermessung"));
-    // The loop button finds the polling stopped and starts it again; the next
-    // decoded reply calls one more pass, as the interrupted polling asked for.
-    m->lan.answerNext({MeasurementReply});
-    m->lan.answerNext({MeasurementReply});
-    m->click("MesswerteLoop");
-    QTRY_COMPARE(m->lan.requests.size(), 4);
-    QVERIFY(m->window->PollingActive && !m->window->ResumePolling);
-    m->click("MesswerteLoop");
-    QVERIFY(!m->window->PollingActive);
-}
-
-void TestExchange::pollingGoesOnAfterATimeOut()
-{
-    m->lan.answerNext(Silence);
-    m->lan.answerNext({MeasurementReply});
-    m->click("MesswerteLoop");
-    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
-    // The time-out ends the silence of the log but not the polling timer.
-    QVERIFY(m->child<QTimer>("Timer3")->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() == 2, 5000);
-    QTRY_COMPARE(m->bits("Port1", 4), 0x9);
-    m->click("MesswerteLoop");
 }
 
 TESSRA_TEST(TestExchange)

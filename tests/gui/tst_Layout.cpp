@@ -10,11 +10,21 @@
 
 using namespace WindowHarness;
 
+// One control of the window as a technician and a screen reader meet it.
+struct Control
+{
+    QString name, container, caption, accessible; // caption: a field's text
+    bool enabled = true, visible = true;
+    int maxLength = -1; // fields only
+};
+Q_DECLARE_METATYPE(Control)
+
 class TestLayout : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // The window as loaded, before its first activation.
     void initTestCase() { m_w = std::make_unique<Window>(); }
     void cleanupTestCase() { m_w.reset(); }
     void controls_data();
@@ -24,68 +34,52 @@ private slots:
     void inputCaptionsSitInTheirIndicators();
 
 private:
-    // caption: a button's, label's, box's or frame's caption, a field's text.
-    // flags: "e" enabled, "v" visible; maxLength only for fields.
-    void row(const QString &name, const char *container, const QString &caption, const QString &accessible,
-             const char *flags, int maxLength = -1)
-    {
-        QTest::newRow(qPrintable(name)) << name << QString(container) << caption << accessible
-                                        << QString(flags).contains('e') << QString(flags).contains('v') << maxLength;
-    }
-
-    // The window as loaded, before its first activation.
     std::unique_ptr<Window> m_w;
 };
 
 void TestLayout::controls_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("accessible");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<int>("maxLength");
-    const char *win = "frmMain";
-    row("Frame5", win, "Select", "Select", "ev");
-    row("Combo1", "Frame5", "", "Select", "ev");
-    row("fraControl", win, " Control ", "Control", "ev");
-    row("cmdTest", "fraControl", "&Parameter Abfrage", "Parameter Abfrage", "ev");
-    row("GetMesswerte", "fraControl", "Daten &Einzelabfrage", "Daten Einzelabfrage", "ev");
-    row("MesswerteLoop", "fraControl", "&Daten Daueabfrage", "Daten Daueabfrage", "ev");
-    row("cmdSetParameter", "fraControl", "&Programmiere neue Parameter", "Programmiere neue Parameter", "ev");
-    row("Frame4", win, "LAN-Funktion", "LAN-Funktion", "ev");
-    row("SinglePing", "Frame4", "&Ping", "Ping", "ev");
-    row("Command1", "Frame4", "&Scann IP-Adressen", "Scann IP-Adressen", "ev");
-    row("Frame3", win, "Exit", "Exit", "ev");
-    row("cmdBeenden", "Frame3", "&beenden", "beenden", "ev");
-    row("Frame1", win, "aktuelle LAN-Parameter", "aktuelle LAN-Parameter", "ev");
-    row("Frame2", win, "neue LAN-Parameter", "neue LAN-Parameter", "ev");
-    row("Frame7", win, "aktuelle Funk-Parameter", "aktuelle Funk-Parameter", "e");
-    row("Frame8", win, "neue Funk-Parameter", "neue Funk-Parameter", "e");
-    row("Frame6", win, "Funk/LAN-Gateway", "Funk/LAN-Gateway", "ev");
-    row("Label14", "Frame6", "IP-Adr.", "", "ev");
-    row("Label11", win, "bad Ping List", "", "ev");
-    row("List2", win, "", "bad Ping List", "ev");
-    row("Label9", win, "Socket-Status:", "", "ev");
-    row("Label10", win, "??", "", "ev");
-    row("Label12", win, "Temperatur ?", "", "ev");
-    row("List1", win, "", "Ereignisprotokoll", "ev");
+    QTest::addColumn<Control>("c");
+    const auto row = [](const Control &c) { QTest::newRow(qPrintable(c.name)) << c; };
+    const QString win = "frmMain";
+    row({"Frame5", win, "Select", "Select"});
+    row({"Combo1", "Frame5", "", "Select"});
+    row({"fraControl", win, " Control ", "Control"});
+    row({"cmdTest", "fraControl", "&Parameter Abfrage", "Parameter Abfrage"});
+    row({"GetMesswerte", "fraControl", "Daten &Einzelabfrage", "Daten Einzelabfrage"});
+    row({"MesswerteLoop", "fraControl", "&Daten Daueabfrage", "Daten Daueabfrage"});
+    row({"cmdSetParameter", "fraControl", "&Programmiere neue Parameter", "Programmiere neue Parameter"});
+    row({"Frame4", win, "LAN-Funktion", "LAN-Funktion"});
+    row({"SinglePing", "Frame4", "&Ping", "Ping"});
+    row({"Command1", "Frame4", "&Scann IP-Adressen", "Scann IP-Adressen"});
+    row({"Frame3", win, "Exit", "Exit"});
+    row({"cmdBeenden", "Frame3", "&beenden", "beenden"});
+    row({"Frame1", win, "aktuelle LAN-Parameter", "aktuelle LAN-Parameter"});
+    row({"Frame2", win, "neue LAN-Parameter", "neue LAN-Parameter"});
+    row({"Frame7", win, "aktuelle Funk-Parameter", "aktuelle Funk-Parameter", true, false});
+    row({"Frame8", win, "neue Funk-Parameter", "neue Funk-Parameter", true, false});
+    row({"Frame6", win, "Funk/LAN-Gateway", "Funk/LAN-Gateway"});
+    row({"Label14", "Frame6", "IP-Adr.", ""});
+    row({"Label11", win, "bad Ping List", ""});
+    row({"List2", win, "", "bad Ping List"});
+    row({"Label9", win, "Socket-Status:", ""});
+    row({"Label10", win, "??", ""});
+    row({"Label12", win, "Temperatur ?", ""});
+    row({"List1", win, "", "Ereignisprotokoll"});
     for (int i = 0; i < 4; ++i) {
-        const QString n = QString::number(i), ch = QString::number(i + 1);
-        row("Port1(" + n + ")", win, "Ch " + ch, "Ch " + ch, "ev");
-        row("Shape1(" + n + ")", win, "", "", "ev");
-        row("AutoSend(" + n + ")", win, "...", "AutoSend Inp " + ch, "ev");
-        row("Label13(" + n + ")", win, "Inp " + ch, "", "ev");
-        row("Text4(" + n + ")", "Frame6", QStringList{"192", "168", "28", "209"}[i], "IP-Adr. " + ch, "ev", 3);
+        const QString n = QString("(%1)").arg(i), ch = QString::number(i + 1);
+        row({"Port1" + n, win, "Ch " + ch, "Ch " + ch});
+        row({"Shape1" + n, win, "", ""});
+        row({"AutoSend" + n, win, "...", "AutoSend Inp " + ch});
+        row({"Label13" + n, win, "Inp " + ch, ""});
+        row({"Text4" + n, "Frame6", QStringList{"192", "168", "28", "209"}[i], "IP-Adr. " + ch, true, true, 3});
     }
     const QStringList lanFlags = {"OutStateMem",  "InStateMem",    "SysTimeOut",    "AutoTx InChg",
                                   "AutoTxRepeat", "T-Diff-Regler", "supr. HP Port", "M2M Comm"};
     for (int k = 0; k < 8; ++k) {
-        const QString n = QString::number(k);
-        row("Check1(" + n + ")", "Frame1", lanFlags[k], lanFlags[k], "v");
-        const QString caption = k == 6 ? QString("supr. HP. Port") : lanFlags[k];
-        row("Check2(" + n + ")", "Frame2", caption, caption, "ev");
+        const QString n = QString("(%1)").arg(k), caption = k == 6 ? "supr. HP. Port" : lanFlags[k];
+        row({"Check1" + n, "Frame1", lanFlags[k], lanFlags[k], false});
+        row({"Check2" + n, "Frame2", caption, caption});
     }
     const QStringList text1 = {"192", "168", "28", "215", "219", "168", "28", "254", "255", "255",
                                "255", "0",   "192", "128", "28", "2",  "340", "1", "1",   "1"};
@@ -95,9 +89,9 @@ void TestLayout::controls_data()
     const QStringList singles = {"Port", "eNum", "TDiff Ein", "TDiff Aus"};
     for (int i = 0; i < 20; ++i) {
         const QString access = i < 16 ? rows[i / 4] + " " + QString::number(i % 4 + 1) : singles[i - 16];
-        const QString n = "(" + QString::number(i) + ")";
-        row("Text1" + n, "Frame1", text1[i], access, i < 18 ? "ev" : "v", i < 16 ? 3 : 5);
-        row("Text2" + n, "Frame2", text2[i], access, "ev", i < 16 ? 3 : 5);
+        const QString n = QString("(%1)").arg(i);
+        row({"Text1" + n, "Frame1", text1[i], access, i < 18, true, i < 16 ? 3 : 5});
+        row({"Text2" + n, "Frame2", text2[i], access, true, true, i < 16 ? 3 : 5});
     }
     const QStringList funkFlags = {"OutStateMem", "InStateMem", "SysTimeOut", "AutoTx InChg", "AutoTx Repeat",
                                    "T-Diff Regler"};
@@ -105,54 +99,47 @@ void TestLayout::controls_data()
     const QStringList text3 = {"28", "1", "22", "123", "1.2", "1.1"};
     const QStringList text5 = {"28", "1", "22", "2", "4.0", "2.0"};
     for (int k = 0; k < 6; ++k) {
-        const QString n = "(" + QString::number(k) + ")";
-        row("Check3" + n, "Frame7", funkFlags[k], funkFlags[k], "");
-        row("Check4" + n, "Frame8", funkFlags[k], funkFlags[k], k == 3 || k == 4 ? "" : "e");
-        row("Text3" + n, "Frame7", text3[k], funk[k], k < 4 ? "e" : "", k < 3 ? 3 : 4);
-        row("Text5" + n, "Frame8", text5[k], funk[k], "e", k < 4 ? 32767 : 4);
+        const QString n = QString("(%1)").arg(k);
+        row({"Check3" + n, "Frame7", funkFlags[k], funkFlags[k], false, false});
+        row({"Check4" + n, "Frame8", funkFlags[k], funkFlags[k], k != 3 && k != 4, false});
+        row({"Text3" + n, "Frame7", text3[k], funk[k], k < 4, false, k < 3 ? 3 : 4});
+        row({"Text5" + n, "Frame8", text5[k], funk[k], true, false, k < 4 ? 32767 : 4});
     }
     for (int k = 0; k < 12; ++k) {
-        row(QString("Check5(%1)").arg(k), "Frame7", "", QString("Frequenz Bit %1").arg(k), "e");
-        row(QString("Check7(%1)").arg(k), "Frame8", "", QString("Frequenz Bit %1").arg(k), "e");
+        row({QString("Check5(%1)").arg(k), "Frame7", "", QString("Frequenz Bit %1").arg(k), true, false});
+        row({QString("Check7(%1)").arg(k), "Frame8", "", QString("Frequenz Bit %1").arg(k), true, false});
     }
     for (int k = 0; k < 3; ++k) {
-        row(QString("Check6(%1)").arg(k), "Frame7", "", QString("Sendeleistung Bit %1").arg(k), "");
-        row(QString("Check8(%1)").arg(k), "Frame8", "", QString("Sendeleistung Bit %1").arg(k), "e");
+        row({QString("Check6(%1)").arg(k), "Frame7", "", QString("Sendeleistung Bit %1").arg(k), false, false});
+        row({QString("Check8(%1)").arg(k), "Frame8", "", QString("Sendeleistung Bit %1").arg(k), true, false});
     }
-    row("Label15(3)", "Frame7", "F=860 Mhz", "", "e");
-    row("Label15(14)", "Frame8", "F=860 Mhz", "", "e");
-    row("Label15(12)", "Frame7", "TX-Pwr -0 dB", "", "e");
-    row("Label15(15)", "Frame8", "TX-Pwr -0 dB", "", "e");
+    row({"Label15(3)", "Frame7", "F=860 Mhz", "", true, false});
+    row({"Label15(14)", "Frame8", "F=860 Mhz", "", true, false});
+    row({"Label15(12)", "Frame7", "TX-Pwr -0 dB", "", true, false});
+    row({"Label15(15)", "Frame8", "TX-Pwr -0 dB", "", true, false});
 }
 
 void TestLayout::controls()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, container);
-    QFETCH(QString, caption);
-    QFETCH(QString, accessible);
-    QFETCH(bool, enabled);
-    QFETCH(bool, visible);
-    QFETCH(int, maxLength);
-    const Window &w = *m_w;
-    QWidget *control = w.child(name);
-    QVERIFY2(control, qPrintable(name + " is missing"));
-    QCOMPARE(control->parentWidget()->objectName(), container);
-    QString seen;
+    QFETCH(Control, c);
+    QWidget *control = m_w->child(c.name);
+    QVERIFY2(control, qPrintable(c.name + " is missing"));
+    QCOMPARE(control->parentWidget()->objectName(), c.container);
+    QString caption;
     if (auto *b = qobject_cast<QAbstractButton *>(control))
-        seen = b->text();
+        caption = b->text();
     else if (auto *l = qobject_cast<QLabel *>(control))
-        seen = l->text();
+        caption = l->text();
     else if (auto *g = qobject_cast<QGroupBox *>(control))
-        seen = g->title();
+        caption = g->title();
     else if (auto *e = qobject_cast<QLineEdit *>(control))
-        seen = e->text();
-    QCOMPARE(seen, caption);
-    QCOMPARE(control->accessibleName(), accessible);
-    QCOMPARE(control->isEnabled(), enabled);
-    QCOMPARE(control->isVisibleTo(w.window.get()), visible);
+        caption = e->text();
+    QCOMPARE(caption, c.caption);
+    QCOMPARE(control->accessibleName(), c.accessible);
+    QCOMPARE(control->isEnabled(), c.enabled);
+    QCOMPARE(control->isVisibleTo(m_w->window.get()), c.visible);
     if (auto *e = qobject_cast<QLineEdit *>(control))
-        QCOMPARE(e->maxLength(), maxLength);
+        QCOMPARE(e->maxLength(), c.maxLength);
 }
 
 void TestLayout::windowAtLoad()
