@@ -17,4 +17,4 @@ pattern="_fuzz\$"
 awk '/Testing: /{name=$3} /^Done [0-9]+ runs/{print name ": " $0}' build-asan/Testing/Temporary/LastTest.log
 # The test suite's own runs are short again.
 cmake -S . -B build-asan -DTESSRA_FUZZ_SECONDS=30 >/dev/null
-exit $status
+exit "$status"

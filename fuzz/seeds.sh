@@ -12,6 +12,7 @@ for table in "$1"/*.txt; do
         if [[ "$line" == \"*\" ]]; then
             printf '%b' "${line:1:${#line}-2}" >"$corpus/$(printf 'seed-%03d' "$number")"
         elif [[ "$digits" =~ ^([0-9A-Fa-f]{2})+$ ]]; then
+            # shellcheck disable=SC2001 # each pair of digits becomes \xHH
             printf '%b' "$(sed 's/../\\x&/g' <<<"$digits")" >"$corpus/$(printf 'seed-%03d' "$number")"
         elif [ -n "$digits" ]; then
             echo "$table:$number: not a seed" >&2 && exit 1
