@@ -1,24 +1,18 @@
 // BuildRequest and the number conversions under it, with any texts in the fields.
 //
-// Input: eleven bytes of window state, then the field texts (UTF-8), separated
-// by NUL bytes, in the order Text1(0..19), Text2(0..19), Text3(0..5), Text5(0..5).
-//   byte 0: CurrentCommand (value modulo 7: also the values no button sets)
-//   byte 1: CurrentChannel (signed)
-//   byte 2: the target kind's list index (value modulo 3: also a kind the list does not have)
-//   byte 3: the state of the switch button Port1(CurrentChannel), bit 0
-//   byte 4: the transmit-power byte; bytes 5 and 6: the frequency bytes
-//   byte 7: the new LAN flag boxes Check2, bit k is box k (ticked or not)
-//   byte 8: which of them is grey (value 2) instead
-//   byte 9: the new radio flag boxes Check4; byte 10: which of them is grey
+// Input: eleven bytes of window state, then the field texts (UTF-8) separated by NUL bytes, in the order
+// Text1(0..19), Text2(0..19), Text3(0..5), Text5(0..5). The bytes: CurrentCommand (value modulo 7: also the values
+// no button sets), CurrentChannel (signed), the target kind's list index (value modulo 3: also a kind the list does
+// not have), the state of the switch button Port1(CurrentChannel) (bit 0), the transmit-power byte, the two
+// frequency bytes, then for the new LAN flag boxes Check2 and for the new radio flag boxes Check4 a byte of the
+// ticked ones (bit k is box k) and a byte of those that are grey (value 2) instead.
 //
 // Properties:
-// - a frame is the preamble FF AA and a body whose length byte is its length,
-//   whose checksum byte is the sum of its other bytes modulo 256, and whose
-//   code and length are those of the command; without a frame, nothing is sent
-//   because the command or target kind is unknown or a check refused;
-// - the programming frames carry what the fields say where the fields say it
-//   plainly: the port's two bytes, the T-Diff tenths of a radio device that
-//   passed its checks;
+// - a frame is the preamble FF AA and a body whose length byte is its length, whose checksum byte is the sum of
+//   its other bytes modulo 256, and whose code and length are those of the command; without a frame, nothing is
+//   sent because the command or target kind is unknown or a check refused;
+// - the programming frames carry what the fields say where the fields say it plainly: the port's two bytes, the
+//   T-Diff tenths of a radio device that passed its checks;
 // - whole numbers and T-Diff tenths written back as text read as themselves.
 
 #include "FuzzSupport.h"
@@ -27,164 +21,78 @@
 #include "requests/NumberConversions.h"
 #include "requests/RequestBuilder.h"
 
-#include <cmath>
+#include <map>
+#include <numeric>
 
 using namespace FuzzSupport;
 using namespace FrameFormat;
+using namespace NumberConversions;
 
 namespace {
 
-constexpr int CommandChoices = 7;
-constexpr int TargetChoices = 3;
-constexpr int GreyBox = 2;
-constexpr int TickedBox = 1;
 constexpr int ByteBase = 256;
-constexpr int PortLimit = 65536;
-constexpr int TenthsPerUnit = 10;
-constexpr int LanPortField = 16;
-constexpr int RadioTDiffOnField = 4;
-constexpr int RadioTDiffOffField = 5;
+constexpr int LanPortField = 16; // Text2(16)
+constexpr int PayloadOnTheWire = PreambleLength + PosData - 2; // plus the payload byte's number (from 1)
 
-// Payload byte k (from 1) sits at body position PosData + k - 1, wire offset + 2.
-constexpr int wireOffsetOfPayload(int byteNumber)
-{
-    return PreambleLength + PosData + byteNumber - 2;
-}
-constexpr int LanPortHigh = wireOffsetOfPayload(17);
-constexpr int LanPortLow = wireOffsetOfPayload(18);
-constexpr int RadioTDiffOn = wireOffsetOfPayload(8);
-constexpr int RadioTDiffOff = wireOffsetOfPayload(9);
+// Code and body length of each command; radio programming is shorter.
+const std::map<int, std::pair<int, int>> Frames = {
+    {CommandParameterRequest, {CodeParameterRequest, LengthParameterRequest}},
+    {CommandProgramming, {CodeProgramming, LengthProgrammingLan}},
+    {CommandMeasurementRequest, {CodeMeasurementRequest, LengthMeasurementRequest}},
+    {CommandSwitch, {CodeSwitch, LengthSwitch}},
+    {CommandAutoSend, {CodeAutoSend, LengthAutoSend}}};
 
-struct Expectation
+void checkFrame(const RequestSnapshot &s, const RequestBuilder::BuiltRequest &built)
 {
-    quint8 code;
-    int length;
-};
-
-std::optional<Expectation> expectationFor(int command, int target)
-{
-    const bool radio = target == RequestBuilder::TargetRadio;
-    if (target != RequestBuilder::TargetLan && !radio)
-        return std::nullopt;
-    switch (command) {
-    case CommandParameterRequest: return Expectation{CodeParameterRequest, LengthParameterRequest};
-    case CommandProgramming:
-        return Expectation{CodeProgramming, radio ? LengthProgrammingRadio : LengthProgrammingLan};
-    case CommandMeasurementRequest: return Expectation{CodeMeasurementRequest, LengthMeasurementRequest};
-    case CommandSwitch: return Expectation{CodeSwitch, LengthSwitch};
-    case CommandAutoSend: return Expectation{CodeAutoSend, LengthAutoSend};
-    default: return std::nullopt;
-    }
-}
-
-template<std::size_t N>
-void fillBoxes(std::array<int, N> &boxes, quint8 ticked, quint8 grey)
-{
-    for (std::size_t k = 0; k < N; ++k)
-        boxes[k] = (grey >> k & 1) ? GreyBox : (ticked >> k & 1) ? TickedBox : 0;
-}
-
-template<std::size_t N>
-void fillTexts(std::array<QString, N> &texts, InputReader &input)
-{
-    for (QString &text : texts)
-        text = QString::fromUtf8(input.upTo('\0'));
-}
-
-RequestSnapshot snapshotFrom(InputReader &input)
-{
-    RequestSnapshot s;
-    s.currentCommand = input.byte() % CommandChoices;
-    s.currentChannel = qint8(input.byte());
-    s.targetKindIndex = input.byte() % TargetChoices;
-    s.port1State = input.byte() & 1;
-    s.txPowerByte = input.byte();
-    s.frequencyHigh = input.byte();
-    s.frequencyLow = input.byte();
-    const quint8 lanTicked = input.byte();
-    fillBoxes(s.check2, lanTicked, input.byte());
-    const quint8 radioTicked = input.byte();
-    fillBoxes(s.check4, radioTicked, input.byte());
-    fillTexts(s.text1, input);
-    fillTexts(s.text2, input);
-    fillTexts(s.text3, input);
-    fillTexts(s.text5, input);
-    return s;
-}
-
-void checkFrame(const RequestSnapshot &snapshot, const RequestBuilder::BuiltRequest &built)
-{
-    require(!built.effects.isEmpty() && built.effects.first() == RequestEffect(RequestEffects::SetLongReplyTimeout{true}),
-            "every request starts with the long reply time-out");
-    const std::optional<Expectation> expected = expectationFor(snapshot.currentCommand, snapshot.targetKindIndex);
     const QByteArray &frame = built.requestFrame;
+    require(!built.effects.isEmpty() && built.effects[0] == RequestEffect(RequestEffects::SetLongReplyTimeout{true}),
+            "every request starts with the long reply time-out");
+    const bool radio = s.targetKindIndex == RequestBuilder::TargetRadio;
+    const bool known = Frames.contains(s.currentCommand) && (radio || s.targetKindIndex == RequestBuilder::TargetLan);
+    const bool programming = s.currentCommand == CommandProgramming;
     if (frame.isEmpty()) {
-        const bool refused = !built.effects.isEmpty()
-            && std::holds_alternative<RequestEffects::ShowCheckVerdict>(built.effects.last());
-        require(!expected || (refused && snapshot.currentCommand == CommandProgramming),
+        const bool refused = std::holds_alternative<RequestEffects::ShowCheckVerdict>(built.effects.last());
+        require(!known || (refused && programming),
                 "a known command to a known target is sent unless a check refused it");
         return;
     }
-    require(expected.has_value(), "no frame for an unknown command or target kind");
-    require(frame.size() >= PreambleLength && quint8(frame[0]) == PreambleFirst && quint8(frame[1]) == PreambleSecond,
-            "a frame starts with the preamble FF AA", hex(frame));
+    require(known && frame.startsWith(QByteArray::fromHex("FFAA")), "a frame of a known command starts with FF AA");
     const QByteArray body = frame.sliced(PreambleLength);
-    require(body.size() == expected->length && body.size() <= MaxBodyLength, "the body has the command's length",
-            hex(frame));
-    require(quint8(body[PosLength - 1]) == body.size(), "the length byte is the body's length", hex(frame));
-    require(quint8(body[PosCommand - 1]) == expected->code, "the code byte is the command's", hex(frame));
-    quint32 sum = 0;
-    for (qsizetype k = 0; k < body.size(); ++k) {
-        if (k != PosChecksum - 1)
-            sum += quint8(body[k]);
-    }
-    require(quint8(body[PosChecksum - 1]) == sum % ByteBase, "the checksum byte is the sum of the others", hex(frame));
-}
-
-// Where a field says a number plainly, the frame carries it.
-void checkProgrammingPayload(const RequestSnapshot &snapshot, const QByteArray &frame)
-{
-    if (frame.isEmpty() || snapshot.currentCommand != CommandProgramming)
-        return;
-    if (snapshot.targetKindIndex == RequestBuilder::TargetLan) {
-        const double port = NumberConversions::leadingNumber(snapshot.text2[LanPortField]);
-        if (port >= 0 && port < PortLimit && port == std::floor(port)) {
-            const int whole = int(port);
-            require(quint8(frame[LanPortHigh]) == whole / ByteBase && quint8(frame[LanPortLow]) == whole % ByteBase,
-                    "the port of the field goes out high byte first", snapshot.text2[LanPortField] + u' ' + hex(frame));
-        }
-    } else {
-        // Both T-Diff values passed the check (0.1 to 25.5), so both have a byte of tenths.
-        require(quint8(frame[RadioTDiffOn]) > 0 && quint8(frame[RadioTDiffOff]) > 0,
-                "T-Diff values that pass the check are sent",
-                snapshot.text5[RadioTDiffOnField] + u'|' + snapshot.text5[RadioTDiffOffField] + u' ' + hex(frame));
-    }
+    const auto [code, length] = Frames.at(s.currentCommand);
+    const int wanted = radio && programming ? LengthProgrammingRadio : length;
+    require(body.size() == wanted && quint8(body[PosLength - 1]) == wanted && quint8(body[PosCommand - 1]) == code,
+            "the code is the command's, and the body and its length byte have the command's length");
+    const int sum = std::accumulate(body.begin(), body.end(), 0, [](int total, char c) { return total + quint8(c); })
+        - quint8(body[PosChecksum - 1]);
+    require(quint8(body[PosChecksum - 1]) == sum % ByteBase, "the checksum byte is the sum of the others");
+    // Both T-Diff values of a radio device passed the check (0.1 to 25.5), so both have a byte of tenths.
+    if (programming && radio)
+        require(frame[PayloadOnTheWire + 8] != 0 && frame[PayloadOnTheWire + 9] != 0,
+                "T-Diff values that pass the check are sent");
+    // Where the port field says a number plainly, the frame carries it.
+    const double port = leadingNumber(s.text2[LanPortField]);
+    if (programming && !radio && port >= 0 && port < ByteBase * ByteBase && port == int(port))
+        require(quint8(frame[PayloadOnTheWire + 17]) * ByteBase + quint8(frame[PayloadOnTheWire + 18]) == int(port),
+                "the port of the field goes out high byte first", s.text2[LanPortField]);
 }
 
 // What a conversion makes of a text reads the same once written back as text.
 void checkConversions(const QString &text)
 {
-    if (const std::optional<qint32> whole = NumberConversions::wholeNumber(text)) {
-        require(NumberConversions::wholeNumber(QString::number(*whole)) == whole, "a whole number reads as itself",
+    if (const auto whole = wholeNumber(text))
+        require(wholeNumber(QString::number(*whole)) == whole && leadingWholeNumber(QString::number(*whole)) == whole,
+                "a whole number reads as itself, also as a leading number", text);
+    if (const auto leading = leadingWholeNumber(text))
+        require(leadingWholeNumber(QString::number(*leading) + u'x') == leading, "a leading number reads as itself",
                 text);
-        require(NumberConversions::leadingWholeNumber(QString::number(*whole)) == whole,
-                "a whole number's leading number is itself", text);
+    if (const auto tenths = tDiffByte(text)) {
+        const QString written = QString::number(*tenths / 10.0, 'f', 1);
+        require(tDiffByte(written) == tenths && tDiffByte(QString(written).replace(u'.', u',')) == tenths,
+                "T-Diff tenths read as themselves, with \".\" or \",\"", text);
     }
-    if (const std::optional<qint32> leading = NumberConversions::leadingWholeNumber(text))
-        require(NumberConversions::leadingWholeNumber(QString::number(*leading) + QStringLiteral("x")) == leading,
-                "a leading whole number reads as itself", text);
-    if (const std::optional<quint8> tenths = NumberConversions::tDiffByte(text)) {
-        const QString written = QStringLiteral("%1.%2").arg(*tenths / TenthsPerUnit).arg(*tenths % TenthsPerUnit);
-        require(NumberConversions::tDiffByte(written) == tenths, "T-Diff tenths read as themselves", text);
-        require(NumberConversions::tDiffByte(QString(written).replace(u'.', u',')) == tenths,
-                "\",\" reads as \".\" in a T-Diff", text);
-    }
-    const NumberConversions::PortBytes port = NumberConversions::portBytes(text);
-    if (port.high && port.low) {
-        const int whole = *port.high * ByteBase + *port.low;
-        require(NumberConversions::portBytes(QString::number(whole)) == port, "a port's bytes read as themselves",
-                text);
-    }
+    const PortBytes port = portBytes(text);
+    if (port.high && port.low)
+        require(portBytes(QString::number(*port.high * ByteBase + *port.low)) == port, "a port reads as itself", text);
 }
 
 } // namespace
@@ -192,17 +100,33 @@ void checkConversions(const QString &text)
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
 {
     InputReader input(data, size);
-    const RequestSnapshot snapshot = snapshotFrom(input);
-    const RequestBuilder::BuiltRequest built = RequestBuilder::BuildRequest(snapshot);
-    checkFrame(snapshot, built);
-    checkProgrammingPayload(snapshot, built.requestFrame);
-    for (const auto *texts : {&snapshot.text1, &snapshot.text2}) {
-        for (const QString &text : *texts)
-            checkConversions(text);
-    }
-    for (const auto *texts : {&snapshot.text3, &snapshot.text5}) {
-        for (const QString &text : *texts)
-            checkConversions(text);
-    }
+    RequestSnapshot s;
+    s.currentCommand = input.byte() % 7;
+    s.currentChannel = qint8(input.byte());
+    s.targetKindIndex = input.byte() % 3;
+    s.port1State = input.byte() & 1;
+    s.txPowerByte = input.byte();
+    s.frequencyHigh = input.byte();
+    s.frequencyLow = input.byte();
+    const auto boxes = [&input](auto &values) { // ticked (1), grey (2) or neither
+        const int ticked = input.byte(), grey = input.byte();
+        for (std::size_t k = 0; k < values.size(); ++k)
+            values[k] = (grey >> k & 1) ? 2 : (ticked >> k & 1);
+    };
+    boxes(s.check2);
+    boxes(s.check4);
+    const QList<QByteArray> parts = input.rest.toByteArray().split('\0');
+    qsizetype next = 0;
+    const auto texts = [&](auto &fields) {
+        for (QString &field : fields) {
+            field = QString::fromUtf8(parts.value(next++));
+            checkConversions(field);
+        }
+    };
+    texts(s.text1);
+    texts(s.text2);
+    texts(s.text3);
+    texts(s.text5);
+    checkFrame(s, RequestBuilder::BuildRequest(s));
     return 0;
 }

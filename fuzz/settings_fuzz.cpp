@@ -1,17 +1,14 @@
-// The settings file, as start-up reads it and unload writes it, for any
-// content of the file.
+// The settings file, as start-up reads it and unload writes it, for any content of the file.
 //
 // Input: the content of TessraPrg.ini.
 //
 // Properties:
 // - start-up reads every key without failing and gets at most 255 characters;
-// - unload writes every key, and a second start-up reads the window's texts
-//   back exactly as they were;
-// - every other value of the file, in the window's section or any other, reads
-//   as before: writing the window's keys loses nothing of what people added;
-// - texts the window holds (the input's lines put into its fields) come back
-//   from a round trip wherever the file can hold them: Latin-1, one line, no
-//   blanks around them, at most 255 characters, and an address row that is
+// - unload writes every key, and a second start-up reads the window's texts back exactly as they were;
+// - every other value of the file, in the window's section or any other, reads as before: writing the window's
+//   keys loses nothing of what people added;
+// - texts the window holds (the input's lines put into its fields) come back from a round trip wherever the file
+//   can hold them: Latin-1, one line, no blanks around them, at most 255 characters, and an address row that is
 //   four parts.
 
 #include "FuzzSupport.h"
@@ -21,60 +18,32 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 
 using namespace FuzzSupport;
 using namespace SettingsKeys;
+using namespace modRWIniFile;
 
 namespace {
 
-// Enough to read any value of a fuzz input whole.
-constexpr int WholeValue = 1 << 20;
-// A file rarely names more; beyond them the check would cost more than it finds.
-constexpr int ProbeLimit = 24;
-constexpr int AddressRows = 4;
-constexpr int AddressSeparators = 3;
-const QString Missing = QStringLiteral("\x01missing");
+constexpr int WholeValue = 1 << 20; // enough to read any value of a fuzz input whole
+constexpr int ProbeLimit = 24; // a file rarely names more; beyond them the check costs more than it finds
+constexpr int AddressRows = 4; // the first keys written, four parts joined with "."
 const QString Section = QString::fromLatin1(IniSection);
 
-struct Probe
-{
-    QString section;
-    QString key;
-    QString value;
-};
-
-// In memory where the system offers it: every write of the file ends with a
-// flush to its disk, which would set the pace of the whole run.
-QString temporaryFolder()
-{
-    const QFileInfo memory(QStringLiteral("/dev/shm"));
-    return memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
-}
-
-const QString &iniPath()
-{
-    static QTemporaryDir folder(temporaryFolder() + QStringLiteral("/settings_fuzz-XXXXXX"));
-    static const QString path = modRWIniFile::InitIniPath(folder.path());
-    return path;
-}
-
-void writeFile(const QByteArray &content)
-{
-    QFile file(iniPath());
-    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size(),
-            "the fuzz input can be put into the file");
-}
+// In memory where the system offers it: every write of the file ends with a flush to its disk, which would set
+// the pace of the whole run.
+const QTemporaryDir Folder((QFileInfo("/dev/shm").isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath())
+                           + "/settings_fuzz-XXXXXX");
+const QString IniPath = InitIniPath(Folder.path());
 
 SettingsTexts startUp()
 {
     SettingsTexts texts;
     applyStoredSettings(texts, [](const QString &key) {
-        const QString value =
-            modRWIniFile::ReadIniValue(Section, key, QString(), iniPath(), modRWIniFile::IniBufferSize);
-        require(value.size() < modRWIniFile::IniBufferSize, "a value read fits the buffer", key);
+        const QString value = ReadIniValue(Section, key, QString(), IniPath, IniBufferSize);
+        require(value.size() < IniBufferSize, "a value read fits the buffer", key);
         return value;
     });
     return texts;
@@ -83,81 +52,41 @@ SettingsTexts startUp()
 void unload(const SettingsTexts &texts)
 {
     for (const auto &[key, value] : settingsToStore(texts))
-        require(modRWIniFile::WriteIniValue(Section, key, value, iniPath()), "every key is written", key);
+        require(WriteIniValue(Section, key, value, IniPath), "every key is written", key);
 }
 
-bool isSpace(QChar c)
+// The values a hand-written file gives the keys the window does not write, as a reader sees them: "[section]"
+// lines and the text before "=" of the lines after them (before the first section, the nameless one's).
+QStringList othersIn(QByteArray content)
 {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
-}
-
-// The names a hand-written file gives its sections and keys, as a reader sees
-// them: "[section]" lines and the text before "=" of the lines after them
-// (before the first section, keys of the nameless one).
-QList<Probe> probesOf(const QByteArray &content)
-{
-    QList<Probe> probes;
     QSet<QString> seen;
+    for (const auto &entry : settingsToStore(SettingsTexts()))
+        seen.insert((Section + u'\n' + entry.first).toLower());
+    QStringList values;
     QString section;
-    QByteArray text = content;
-    text.replace('\r', '\n').replace('\0', '\n');
-    for (const QByteArray &rawLine : text.split('\n')) {
-        const QString line = QString::fromLatin1(rawLine).trimmed();
-        if (line.startsWith(u'[')) {
+    for (const QByteArray &raw : content.replace('\r', '\n').replace('\0', '\n').split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        const QString key = line.section(u'=', 0, 0).trimmed();
+        const QString name = (section + u'\n' + key).toLower();
+        if (line.startsWith(u'['))
             section = line.mid(1).section(u']', 0, 0).trimmed();
-            continue;
+        else if (line.indexOf(u'=') > 0 && !line.startsWith(u';') && !line.startsWith(u'#') && !key.isEmpty()
+                 && values.size() < ProbeLimit && !seen.contains(name)) {
+            seen.insert(name);
+            values << QStringLiteral("[%1] %2=").arg(section, key)
+                    + ReadIniValue(section, key, QStringLiteral("\x01missing"), IniPath, WholeValue);
         }
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0 || line.startsWith(u';') || line.startsWith(u'#'))
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString name = section.toLower() + u'\n' + key.toLower();
-        if (key.isEmpty() || seen.contains(name) || probes.size() >= ProbeLimit)
-            continue;
-        seen.insert(name);
-        probes.append({section, key, QString()});
     }
-    return probes;
+    return values;
 }
 
-bool writtenByTheWindow(const Probe &probe, const StoredValues &stored)
-{
-    if (probe.section.compare(Section, Qt::CaseInsensitive) != 0)
-        return false;
-    return std::any_of(stored.begin(), stored.end(),
-                       [&](const auto &entry) { return entry.first.compare(probe.key, Qt::CaseInsensitive) == 0; });
-}
-
-void readProbes(QList<Probe> &probes)
-{
-    for (Probe &probe : probes)
-        probe.value = modRWIniFile::ReadIniValue(probe.section, probe.key, Missing, iniPath(), WholeValue);
-}
-
-// Whether a value comes back from the file as it was written.
+// Whether a value comes back from the file as it was written: Latin-1 on one line, no blanks around it.
 bool canBeStored(const QString &value)
 {
-    if (value.size() >= modRWIniFile::IniBufferSize)
-        return false;
-    if (!value.isEmpty() && (isSpace(value.front()) || isSpace(value.back())))
-        return false;
-    return std::all_of(value.begin(), value.end(),
-                       [](QChar c) { return c.unicode() <= 0xFF && c != u'\r' && c != u'\n' && c != QChar(0); });
-}
-
-// The input's lines, one after the other, in the fields the window keeps.
-SettingsTexts textsFrom(const QByteArray &content, SettingsTexts texts)
-{
-    const QList<QByteArray> lines = content.split('\n');
-    qsizetype next = 0;
-    const auto fill = [&](auto &fields) {
-        for (QString &field : fields)
-            field = QString::fromUtf8(lines[next++ % lines.size()]);
-    };
-    fill(texts.text1);
-    fill(texts.text3);
-    texts.select = content.size() % 2;
-    return texts;
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    const auto kept = [](QChar c) { return c.unicode() <= 0xFF && c != u'\r' && c != u'\n' && c != QChar(0); };
+    return value.size() < IniBufferSize && (value.isEmpty() || (!blank(value.front()) && !blank(value.back())))
+        && std::all_of(value.begin(), value.end(), kept);
 }
 
 } // namespace
@@ -165,37 +94,33 @@ SettingsTexts textsFrom(const QByteArray &content, SettingsTexts texts)
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
 {
     const QByteArray content(reinterpret_cast<const char *>(data), qsizetype(size));
-    writeFile(content);
-
-    QList<Probe> before = probesOf(content);
-    readProbes(before);
+    QFile file(IniPath);
+    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size(),
+            "the fuzz input can be put into the file");
+    file.close();
+    const QStringList others = othersIn(content);
     const SettingsTexts read = startUp();
     unload(read);
-    const SettingsTexts readAgain = startUp();
-    require(readAgain == read, "a second start-up reads what the first one did");
+    require(startUp() == read, "a second start-up reads what the first one did");
+    require(othersIn(content) == others, "values the window does not write are kept", others.join(u'\n'));
 
-    const StoredValues stored = settingsToStore(read);
-    QList<Probe> after = before;
-    readProbes(after);
-    for (qsizetype k = 0; k < before.size(); ++k) {
-        if (writtenByTheWindow(before[k], stored))
-            continue;
-        require(after[k].value == before[k].value, "values the window does not write are kept",
-                QStringLiteral("[%1] %2: %3 became %4")
-                    .arg(before[k].section, before[k].key, before[k].value, after[k].value));
-    }
-
-    const SettingsTexts typed = textsFrom(content, read);
+    // The input's lines, one after the other, in the fields the window keeps.
+    SettingsTexts typed = read;
+    const QList<QByteArray> lines = content.split('\n');
+    qsizetype next = 0;
+    for (QString &field : typed.text1)
+        field = QString::fromUtf8(lines[next++ % lines.size()]);
+    for (QString &field : typed.text3)
+        field = QString::fromUtf8(lines[next++ % lines.size()]);
+    typed.select = content.size() % 2;
     unload(typed);
     const StoredValues wanted = settingsToStore(typed);
     const StoredValues got = settingsToStore(startUp());
     for (qsizetype k = 0; k < wanted.size(); ++k) {
         const QString &value = wanted[k].second;
-        const bool row = k < AddressRows;
-        if (!canBeStored(value) || (row && value.count(u'.') != AddressSeparators))
-            continue;
-        require(got[k].second == value, "a text the file can hold comes back",
-                QStringLiteral("%1: [%2] came back as [%3]").arg(wanted[k].first, value, got[k].second));
+        if (canBeStored(value) && (k >= AddressRows || value.count(u'.') == AddressRows - 1))
+            require(got[k].second == value, "a text the file can hold comes back",
+                    QStringLiteral("%1: [%2] came back as [%3]").arg(wanted[k].first, value, got[k].second));
     }
     return 0;
 }
