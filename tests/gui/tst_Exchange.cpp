@@ -12,12 +12,7 @@
 using namespace WindowHarness;
 
 namespace {
-
-const QByteArray LanAcknowledged = QByteArray::fromHex("FFAA00CB0C01000000FFFE0101D7");
-const QByteArray RadioAcknowledged = QByteArray::fromHex("FFAA00CB0C7B000000011602016C");
-const QString AcknowledgedLine = QStringLiteral("-> Programmierung erfolgreich. Boote neu........");
-const DevicePeer::Answer Silence{{}, 0, false, false, false, true};
-
+const QString Acknowledged = QStringLiteral("-> Programmierung erfolgreich. Boote neu........");
 } // namespace
 
 class TestExchange : public QObject
@@ -40,15 +35,19 @@ private slots:
     void lanReplyArrives_data();
     void lanReplyArrives();
     void funkRequestIsAnsweredByTheGatewaysCallBack();
-    void timeOutOfEachTarget_data();
-    void timeOutOfEachTarget();
-    void refusedConnectionEndsWithTheTimeOut();
-    void blanksAreNoReplyAndTheTimeOutEndsTheExchange();
+    void exchangeEndsWithTheTimeOut_data();
+    void exchangeEndsWithTheTimeOut();
     void partOfAReplyEndsWithItsTimeOut();
     void refusedRadioProgrammingSendsNothing_data();
     void refusedRadioProgrammingSendsNothing();
 
 private:
+    // Each "Text2(16)=5000" typed into its field.
+    void type(const QStringList &entries)
+    {
+        for (const QString &entry : entries)
+            m->type(entry.section('=', 0, 0), entry.section('=', 1));
+    }
     std::unique_ptr<Installation> m;
 };
 
@@ -56,29 +55,27 @@ void TestExchange::requestsReachTheDevice_data()
 {
     QTest::addColumn<bool>("funk");
     QTest::addColumn<QStringList>("clicks"); // boxes, then the button
-    QTest::addColumn<QStringList>("typed"); // after the boxes: "Text2(16)=5000"
+    QTest::addColumn<QStringList>("typed"); // after the boxes
     QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("after"); // fields afterwards
+    QTest::addColumn<QStringList>("after"); // the fields that show what was sent
     QTest::newRow("measurement request to the LAN adapter with eNum 1")
         << false << QStringList{"GetMesswerte"} << QStringList() << QByteArray("FFAA00CE0C011CFFFEFFFE0101F3")
-        << "Abfrage Messwerte" << QStringList();
+        << QStringList();
     QTest::newRow("measurement request to the radio device 28/1/22 with eNum 123, to the gateway")
         << true << QStringList{"GetMesswerte"} << QStringList() << QByteArray("FFAA00CE0C7B1C0116FFFE020188")
-        << "Abfrage Messwerte" << QStringList();
+        << QStringList();
     QTest::newRow("Ch 3 of the LAN adapter switched on is 0x44")
         << false << QStringList{"Port1(2)"} << QStringList() << QByteArray("FFAA00030D011CFFFEFFFE01016D44")
-        << "Sende Schalbefehl " << QStringList();
+        << QStringList();
     QTest::newRow("LAN programming: typed fields and ticked flags; the header carries the new eNum 7")
         << false << QStringList{"Check2(5)", "Check2(0)", "cmdSetParameter"}
         << QStringList{"Text2(16)=5000", "Text2(17)=7", "Text2(18)=1,5", "Text2(19)=1,2"}
         << QByteArray("FFAA00CA21071CFFFEFFFE010109C0A81C01FFFE1CFEFFFFFF00C0A81C0B1388210F0C")
-        << "sende neue Parameter" << QStringList{"Text1(17)=7"};
+        << QStringList{"Text1(17)=7"};
     QTest::newRow("radio programming 28/1/22 to 28/1/23: old address in the header, frequency and power from the boxes")
         << true << QStringList{"Check4(5)", "Check7(0)", "Check8(1)", "cmdSetParameter"}
         << QStringList{"Text5(2)=23", "Text5(4)=2,5", "Text5(5)=1.0"}
-        << QByteArray("FFAA00CA157B1C0116FFFE0201471C0117A2A00120190A") << "sende neue Parameter"
-        << QStringList{"Text3(2)=23", "Text3(3)=123"};
+        << QByteArray("FFAA00CA157B1C0116FFFE0201471C0117A2A00120190A") << QStringList{"Text3(2)=23", "Text3(3)=123"};
 }
 
 void TestExchange::requestsReachTheDevice()
@@ -87,20 +84,17 @@ void TestExchange::requestsReachTheDevice()
     QFETCH(QStringList, clicks);
     QFETCH(QStringList, typed);
     QFETCH(QByteArray, frame);
-    QFETCH(QString, line);
     QFETCH(QStringList, after);
     if (funk)
         m->chooseTarget(1);
     DevicePeer &device = funk ? m->gateway : m->lan;
-    device.answerNext({funk ? RadioAcknowledged : LanAcknowledged, 0, false, false, funk});
+    device.answerNext({QByteArray::fromHex(funk ? "FFAA00CB0C7B000000011602016C" : "FFAA00CB0C01000000FFFE0101D7"), 0,
+                       false, false, funk});
     for (const QString &name : clicks.mid(0, clicks.size() - 1))
         m->click(name);
-    for (const QString &entry : typed)
-        m->type(entry.section('=', 0, 0), entry.section('=', 1));
+    type(typed);
     m->click(clicks.last());
-    QTRY_VERIFY(m->log().contains(Closed) && m->exchangeEnded());
-    QCOMPARE(m->logSince(1).first(), line);
-    QVERIFY(m->log().contains(AcknowledgedLine));
+    QTRY_VERIFY(m->log().contains(Acknowledged) && m->exchangeEnded());
     QCOMPARE(device.requests.size(), 1);
     QCOMPARE(device.requests[0].toHex().toUpper(), frame);
     for (const QString &field : after)
@@ -125,76 +119,68 @@ void TestExchange::lanReplyArrives()
     m->lan.answerNext({LanParameterReply, 0, bytewise, closeAfter});
     m->click("cmdTest");
     QVERIFY(!m->controlsEnabled());
-    QTRY_VERIFY(m->log().size() >= 8);
+    QTRY_COMPARE(m->log(), QStringList({ListenOn, "Anfrage Parameter"}) + LanParameterLines);
     QTest::qWait(100);
-    QCOMPARE(m->log(), QStringList({ListenOn, "Anfrage Parameter"}) + LanParameterLines);
+    QVERIFY(m->exchangeEnded() && m->log().size() == 8);
     QCOMPARE(m->lan.requests, QList<QByteArray>{LanParameterRequest});
     // The tool calls from the port it listens on.
     QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
-    QVERIFY(m->exchangeEnded());
 }
 
 void TestExchange::funkRequestIsAnsweredByTheGatewaysCallBack()
 {
     m->chooseTarget(1);
-    m->gateway.answerNext({RadioAcknowledged, 200, false, false, true});
+    m->gateway.answerNext({QByteArray::fromHex("FFAA00CB0C7B000000011602016C"), 200, false, false, true});
     m->click("cmdTest");
     // After the write the tool drops the gateway and listens for its call.
     QTRY_COMPARE(m->log(), (QStringList{ListenOn, "Anfrage Parameter", ListenOn}));
-    QTRY_COMPARE(m->logSince(3), (QStringList{AcknowledgedLine, Closed, ListenOn}));
+    QTRY_COMPARE(m->logSince(3), (QStringList{Acknowledged, Closed, ListenOn}));
     QCOMPARE(m->gateway.requests, QList<QByteArray>{QByteArray::fromHex("FFAA00C80C7B1C0116FFFE020182")});
     QCOMPARE(m->gateway.callBacks, 1);
     QVERIFY(m->controlsEnabled() && m->lan.requests.isEmpty());
 }
 
-void TestExchange::timeOutOfEachTarget_data()
+void TestExchange::exchangeEndsWithTheTimeOut_data()
 {
     QTest::addColumn<bool>("funk");
     QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("answer"); // null: none at all
     QTest::addColumn<int>("timeout");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("LAN waits 1500 ms") << false << "cmdTest" << 1500 << "Anfrage Parameter";
-    QTest::newRow("radio waits 3000 ms") << true << "cmdTest" << 3000 << "Anfrage Parameter";
-    QTest::newRow("AutoSend of input 3 waits 150 ms") << false << "AutoSend(2)" << 150
-                                                      << "Anforderung AutoSend für InputKanal 3";
+    QTest::addColumn<QStringList>("lines");
+    const QByteArray none;
+    const QString ask = "Anfrage Parameter", timedOut = "RX-TimeoOut";
+    QTest::newRow("LAN waits 1500 ms") << false << "cmdTest" << none << 1500 << QStringList{ask, timedOut, ListenOn};
+    QTest::newRow("radio waits 3000 ms, listening for the call-back")
+        << true << "cmdTest" << none << 3000 << QStringList{ask, ListenOn, timedOut, ListenOn};
+    QTest::newRow("AutoSend of input 3 waits 150 ms")
+        << false << "AutoSend(2)" << none << 150 << QStringList{"Anforderung AutoSend für InputKanal 3", timedOut, ListenOn};
+    QTest::newRow("blanks are no reply") << false << "cmdTest" << QByteArray("   ") << 1500
+                                         << QStringList{ask, "-> Error: keine Daten !", timedOut, ListenOn};
+    QTest::newRow("nobody at 127.0.0.9 refuses") << false << "Text1(3)=9" << none << 1500
+                                                  << QStringList{ask, "Socket error: Connection refused", timedOut, ListenOn};
 }
 
-void TestExchange::timeOutOfEachTarget()
+void TestExchange::exchangeEndsWithTheTimeOut()
 {
     QFETCH(bool, funk);
     QFETCH(QString, button);
+    QFETCH(QByteArray, answer);
     QFETCH(int, timeout);
-    QFETCH(QString, line);
+    QFETCH(QStringList, lines);
     if (funk)
         m->chooseTarget(1);
-    DevicePeer &target = funk ? m->gateway : m->lan;
-    target.answerNext(Silence);
+    if (button.contains('=')) {
+        type({button});
+        button = "cmdTest";
+    }
+    DevicePeer &device = funk ? m->gateway : m->lan;
+    device.answerNext({answer, 0, false, false, false, answer.isNull()});
     m->click(button);
     QCOMPARE(m->child<QTimer>("Timer1")->interval(), timeout);
-    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), timeout + 5000);
-    QTRY_VERIFY(m->exchangeEnded());
-    QCOMPARE(m->logSince(1).first(), line);
-    QCOMPARE(target.requests.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m->logSince(1), lines, timeout + 5000);
+    QVERIFY(m->controlsEnabled());
     if (button == "AutoSend(2)")
-        QCOMPARE(target.requests[0].toHex().toUpper(), QByteArray("FFAA00CF0D011CFFFEFFFE01013540"));
-}
-
-void TestExchange::refusedConnectionEndsWithTheTimeOut()
-{
-    m->type("Text1(3)", "9"); // nobody at 127.0.0.9
-    m->click("cmdTest");
-    QTRY_VERIFY_WITH_TIMEOUT(m->exchangeEnded() && m->log().size() > 2, 6000);
-    QCOMPARE(m->log(), (QStringList{ListenOn, "Anfrage Parameter", "Socket error: Connection refused", "RX-TimeoOut",
-                                    ListenOn}));
-}
-
-void TestExchange::blanksAreNoReplyAndTheTimeOutEndsTheExchange()
-{
-    m->lan.answerNext({"   "});
-    m->click("cmdTest");
-    QTRY_VERIFY(m->log().contains("-> Error: keine Daten !"));
-    QVERIFY(!m->controlsEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut") && m->exchangeEnded(), 6000);
+        QCOMPARE(device.requests, QList<QByteArray>{QByteArray::fromHex("FFAA00CF0D011CFFFEFFFE01013540")});
 }
 
 void TestExchange::partOfAReplyEndsWithItsTimeOut()
@@ -217,8 +203,8 @@ void TestExchange::refusedRadioProgrammingSendsNothing_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus"); // none: not moved by the check
-    QTest::newRow("empty home address")
-        << "Text5(0)=" << "Bitte Homeadresse prüfen !\nDie Adresse darf nicht 0 sein !" << "";
+    QTest::newRow("empty home address") << "Text5(0)=" << "Bitte Homeadresse prüfen !\nDie Adresse darf nicht 0 sein !"
+                                        << "";
     QTest::newRow("T-Diff on 25,6: the focus goes to the field")
         << "Text5(4)=25,6" << "Bitte T-DiffON-Wert prüfen !\nNur Werte von 0,1 bis 25,5 zulässig !" << "Text5(4)";
 }
@@ -230,7 +216,7 @@ void TestExchange::refusedRadioProgrammingSendsNothing()
     QFETCH(QString, focus);
     m->chooseTarget(1);
     m->click("Check4(5)");
-    m->type(typed.section('=', 0, 0), typed.section('=', 1));
+    type({typed});
     m->child("Text5(1)")->setFocus();
     m->click("cmdSetParameter");
     QCOMPARE(m->boxes.seen.size(), 1);

@@ -43,7 +43,6 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
     void lanParametersFillTheCurrentFrame();
-    void newLanParametersBecomeCurrent();
     void radioParametersFillBothRadioFrames();
     void measurementSetsButtonsIndicatorsAndDisplay();
     void brokenMeasurementLeavesTheSwitchesWorking();
@@ -88,30 +87,6 @@ void TestReplies::lanParametersFillTheCurrentFrame()
     // T-Diff fields follow the T-Diff regulator.
     QVERIFY(!m->child("Check2(4)")->isEnabled());
     QVERIFY(m->child("Text2(18)")->isEnabled() && m->child("Text2(19)")->isEnabled());
-}
-
-void TestReplies::newLanParametersBecomeCurrent()
-{
-    const quint16 newPort = freeLoopbackPort();
-    DevicePeer moved(QHostAddress("127.0.0.4"), newPort, newPort);
-    QVERIFY(moved.isListening());
-    const QStringList fresh = {"127", "0", "0", "4", "10", "1", "2", "3", "255", "255", "0", "0",
-                               "10", "1", "2", "9", QString::number(newPort), "7"};
-    for (int k = 0; k < fresh.size(); ++k)
-        m->child<QLineEdit>(QString("Text2(%1)").arg(k))->setText(fresh[k]);
-    exchange("cmdSetParameter", {QByteArray::fromHex("FFAA00F00C01000000FFFE010100")}, m->lan);
-    QCOMPARE(m->logSince(1), (QStringList{"sende neue Parameter", "-> Programmierung erfolgreich! Device bootet neu....",
-                                          Closed, ListenOn}));
-    QCOMPARE(m->texts("Text1", 20), fresh + QStringList({"", ""}));
-    // The tool listens on the new port, no longer on the old one, and asks the device at its new address.
-    QTcpSocket old;
-    old.connectToHost(QHostAddress::LocalHost, m->port);
-    QVERIFY(!old.waitForConnected(2000));
-    moved.callTool({RadioReply});
-    QTRY_VERIFY(m->logSince(5).contains(Closed));
-    exchange("cmdTest", {LanReply}, moved);
-    QCOMPARE(moved.requests.size(), 1);
-    QCOMPARE(m->lan.requests.size(), 1);
 }
 
 void TestReplies::radioParametersFillBothRadioFrames()

@@ -27,8 +27,8 @@ public:
         bool silent = false; // takes the request, never answers, never closes
     };
 
-    // The tool listens on 127.0.0.1, on toolPort.
-    DevicePeer(const QHostAddress &address, quint16 port, quint16 toolPort) : m_toolPort(toolPort)
+    // The tool listens on 127.0.0.1, on the same port.
+    DevicePeer(const QHostAddress &address, quint16 port) : m_port(port)
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection())
@@ -75,7 +75,7 @@ private:
     QTcpSocket *connectToTool()
     {
         auto *socket = new QTcpSocket(this);
-        socket->connectToHost(QHostAddress::LocalHost, m_toolPort);
+        socket->connectToHost(QHostAddress::LocalHost, m_port);
         return socket;
     }
 
@@ -111,6 +111,6 @@ private:
     }
 
     QTcpServer m_server;
-    quint16 m_toolPort;
+    quint16 m_port;
     std::deque<Answer> m_answers;
 };

@@ -25,8 +25,6 @@
 
 namespace WindowHarness {
 
-inline constexpr int ActiveStatusRefreshMs = 200;
-inline constexpr int LogStampLength = 9; // "HH:MM:SS "
 inline const QString ListenOn = QStringLiteral("Listen ON");
 inline const QString Closed = QStringLiteral("Verbindung geschlossen");
 inline const QString DecodeError = QStringLiteral("-> Error: kann Daten nicht dekodieren!!");
@@ -38,20 +36,18 @@ inline quint16 freeLoopbackPort()
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
-struct SeenMessage
-{
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
 // Answers every modal message box with OK and keeps what it said.
 class MessageBoxWatcher : public QObject
 {
 public:
+    struct Seen
+    {
+        QString text, title;
+        QMessageBox::Icon icon;
+    };
     MessageBoxWatcher()
     {
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 seen.append({box->text(), box->windowTitle(), box->icon()});
                 box->button(QMessageBox::Ok)->click();
@@ -62,12 +58,11 @@ public:
     QStringList texts() const
     {
         QStringList all;
-        for (const SeenMessage &m : seen)
-            all << m.text;
+        for (const Seen &box : seen)
+            all << box.text;
         return all;
     }
-
-    QList<SeenMessage> seen;
+    QList<Seen> seen;
 
 private:
     QTimer m_timer;
@@ -76,8 +71,7 @@ private:
 inline void writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size());
 }
 
 inline QByteArray contentOf(const QString &path)
@@ -96,7 +90,6 @@ public:
             writeFile(iniPath(), settings);
         window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, folder.path()});
     }
-
     static QByteArray settingsWithPort(quint16 port) { return "[TessraProg]\r\nPort=" + QByteArray::number(port) + "\r\n"; }
     QString iniPath() const { return folder.filePath(QStringLiteral("TessraPrg.ini")); }
 
@@ -104,7 +97,7 @@ public:
     bool showAndActivate()
     {
         window->show();
-        return QTest::qWaitFor([&] { return child<QTimer>("Timer2")->interval() == ActiveStatusRefreshMs; });
+        return QTest::qWaitFor([&] { return child<QTimer>("Timer2")->interval() == 200; });
     }
 
     template <typename T = QWidget>
@@ -128,14 +121,13 @@ public:
             value |= int(child<QAbstractButton>(QStringLiteral("%1(%2)").arg(array).arg(k))->isChecked()) << k;
         return value;
     }
-
-    // The event log without its time stamps.
+    // The event log without its time stamps "HH:MM:SS ".
     QStringList log() const
     {
         QStringList lines;
         auto *list = child<QListWidget>("List1");
         for (int i = 0; i < list->count(); ++i)
-            lines << list->item(i)->text().mid(LogStampLength);
+            lines << list->item(i)->text().mid(9);
         return lines;
     }
     QStringList logSince(int line) const { return log().mid(line); }
@@ -177,10 +169,9 @@ public:
     explicit Installation(quint16 port = freeLoopbackPort())
         : Window("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
                  + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n"),
-          port(port), lan(QHostAddress("127.0.0.2"), port, port), gateway(QHostAddress("127.0.0.3"), port, port)
+          port(port), lan(QHostAddress("127.0.0.2"), port), gateway(QHostAddress("127.0.0.3"), port)
     {
     }
-
     // Shown, listening, and nothing but "Listen ON" said.
     bool start() { return lan.isListening() && gateway.isListening() && showAndActivate() && log() == QStringList{ListenOn}; }
     // An exchange has ended: the command buttons are back and the tool listens.

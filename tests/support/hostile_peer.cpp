@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -184,20 +185,6 @@ void reset(const QHostAddress &host, quint16 port, const QByteArray &reply, int 
     QTimer::singleShot(DeadlineMs, qApp, [] { finish({{"accepted", "0"}}); });
 }
 
-QByteArray garbage(int size)
-{
-    // The same bytes every run (xorshift from a fixed seed).
-    QByteArray data(size, Qt::Uninitialized);
-    quint32 state = 0x2545F491u;
-    for (char &c : data) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        c = char(state >> 24);
-    }
-    return data;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -214,7 +201,12 @@ int main(int argc, char **argv)
     else if (mode == "silent" && a.size() == 6)
         silent(host, port, a[4].toInt(), number);
     else if (mode == "garbage" && a.size() == 5)
-        send(host, port, garbage(a[4].toInt()), 0, 10000);
+    {
+        // The same bytes every run.
+        QByteArray garbage(a[4].toInt() / 4 * 4, Qt::Uninitialized);
+        QRandomGenerator(0x2545F491u).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
+        send(host, port, garbage, 0, 10000);
+    }
     else if (mode == "trickle" && a.size() == 6)
         send(host, port, QByteArray::fromHex(a[4].toLatin1()), number, number * int(a[4].size()) + 10000);
     else if (mode == "call" && a.size() == 6)
