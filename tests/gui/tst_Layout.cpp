@@ -87,6 +87,14 @@ void TestLayout::controls_data()
                                "255", "0",   "192", "168", "28", "11", "340", "1", "1",  "1"};
     const QStringList rows = {"IPAdresse", "Gateway", "SubnetMask", "StdDestIP"};
     const QStringList singles = {"Port", "eNum", "TDiff Ein", "TDiff Aus"};
+    // The captions of the rows: Label1 to Label8, Label16 to Label19, Label15(16) to (19).
+    const QStringList captions = rows + singles.mid(0, 2);
+    for (int k = 0; k < 6; ++k) {
+        row({QString("Label%1").arg(k < 4 ? k + 1 : k + 12), "Frame1", captions[k], ""});
+        row({QString("Label%1").arg(k < 4 ? k + 5 : k + 14), "Frame2", captions[k], ""});
+    }
+    for (int k = 16; k < 20; ++k)
+        row({QString("Label15(%1)").arg(k), k < 18 ? "Frame1" : "Frame2", singles[2 + k % 2], ""});
     for (int i = 0; i < 20; ++i) {
         const QString access = i < 16 ? rows[i / 4] + " " + QString::number(i % 4 + 1) : singles[i - 16];
         const QString n = QString("(%1)").arg(i);
@@ -100,6 +108,8 @@ void TestLayout::controls_data()
     const QStringList text5 = {"28", "1", "22", "2", "4.0", "2.0"};
     for (int k = 0; k < 6; ++k) {
         const QString n = QString("(%1)").arg(k);
+        row({QString("Label15(%1)").arg(QList<int>{0, 1, 2, 4, 5, 6}[k]), "Frame7", funk[k], "", true, false});
+        row({QString("Label15(%1)").arg(QList<int>{7, 8, 9, 10, 11, 13}[k]), "Frame8", funk[k], "", true, false});
         row({"Check3" + n, "Frame7", funkFlags[k], funkFlags[k], false, false});
         row({"Check4" + n, "Frame8", funkFlags[k], funkFlags[k], k != 3 && k != 4, false});
         row({"Text3" + n, "Frame7", text3[k], funk[k], k < 4, false, k < 3 ? 3 : 4});
@@ -131,7 +141,7 @@ void TestLayout::controls()
     else if (auto *l = qobject_cast<QLabel *>(control))
         caption = l->text();
     else if (auto *g = qobject_cast<QGroupBox *>(control))
-        caption = g->title();
+        caption = g->autoFillBackground() ? g->title() : "(not opaque: would show what lies beneath)";
     else if (auto *e = qobject_cast<QLineEdit *>(control))
         caption = e->text();
     QCOMPARE(caption, c.caption);

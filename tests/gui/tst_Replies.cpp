@@ -152,6 +152,7 @@ void TestReplies::switchAcknowledgementLeavesTheButtons()
                                           ListenOn}));
     // The buttons keep what the user set, whatever the device reports.
     QCOMPARE(m->bits("Port1", 4), 0x1);
+    QCOMPARE(m->lan.requests[0].toHex().toUpper(), QByteArray("FFAA00030D011CFFFEFFFE01013A11"));
 }
 
 void TestReplies::weatherGoesToTheLogOnly()
