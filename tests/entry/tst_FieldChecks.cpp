@@ -26,13 +26,6 @@ CheckVerdict refused(ControlArray array, int index, const QString &message = {})
 
 } // namespace
 
-char *toString(const CheckVerdict &v)
-{
-    const QString focus = v.focus ? QString("%1(%2)").arg(int(v.focus->array)).arg(v.focus->index) : "none";
-    return QTest::toString(QString("failed %1 [%2] icon %3 [%4] focus %5 beep %6")
-                               .arg(int(v.failed)).arg(v.message).arg(int(v.icon)).arg(v.title, focus).arg(int(v.beep)));
-}
-
 // Each check at the edges of its ranges and fields.
 class TestFieldChecks : public QObject
 {
@@ -40,7 +33,7 @@ class TestFieldChecks : public QObject
 
 private slots:
     // Address octets (0 to 15) and eNum (17) in 0 to 255, the port (16) in 1 to 32000, read leniently.
-    void leaveText1()
+    void leaving()
     {
         QCOMPARE(text1LostFocus(0, "256"), refused(ControlArray::Text1, 0, Byte));
         QCOMPARE(text1LostFocus(0, ""), Passes);
@@ -51,11 +44,7 @@ private slots:
         QCOMPARE(text1LostFocus(16, "32000"), Passes);
         QCOMPARE(text1LostFocus(16, "32001"), refused(ControlArray::Text1, 16, Port));
         QCOMPARE(text1LostFocus(18, "999"), Passes);
-    }
-
-    // Only the new IP address (0 to 3), strictly: 255.5 rounds to 256, a lone point is no number; blank passes.
-    void leaveText2()
-    {
+        // Of Text2 only the new IP address (0 to 3), strictly: 255.5 rounds to 256, a lone point is no number.
         QCOMPARE(text2LostFocus(0, "256"), refused(ControlArray::Text2, 0));
         QCOMPARE(text2LostFocus(3, "255"), Passes);
         QCOMPARE(text2LostFocus(3, "255.5"), refused(ControlArray::Text2, 3));
@@ -64,8 +53,8 @@ private slots:
         QCOMPARE(text2LostFocus(1, "."), refused(ControlArray::Text2, 1));
     }
 
-    // The home address must not be 0 and is tested first; the device address lies in 0 to 250.
-    void radioAddresses()
+    // Radio programming: the home address must not be 0 and is tested first; the device address lies in 0 to 250.
+    void programming()
     {
         const QString home = "Bitte Homeadresse prüfen !\rDie Adresse darf nicht 0 sein !";
         const QString destination = "Bitte Zieladresse prüfen !\rDie Zieladresse darf nur zwischen 0 und 250 liegen !";
@@ -74,11 +63,7 @@ private slots:
         QCOMPARE(CheckRadioAddresses("", "999", "999"), refused(ControlArray::Text5, -1, home));
         QCOMPARE(CheckRadioAddresses("28", "251", "1"), refused(ControlArray::Text5, -1, destination));
         QCOMPARE(CheckRadioAddresses("28", "1", "-1"), refused(ControlArray::Text5, -1, destination));
-    }
-
-    // 0.1 to 25.5 with "," or "."; only the first failing value is reported, and focused.
-    void tDiff()
-    {
+        // T-Diff 0.1 to 25.5 with "," or "."; only the first failing value is reported, and focused.
         QCOMPARE(CheckTDiff("25,5", "0,1"), Passes);
         QCOMPARE(CheckTDiff("25.6", "0"), refused(ControlArray::Text5, 4, "Bitte T-DiffON-Wert prüfen !" + Range));
         QCOMPARE(CheckTDiff("1", "0,05"), refused(ControlArray::Text5, 5, "Bitte T-DiffOFF-Wert prüfen !" + Range));

@@ -60,7 +60,6 @@ private slots:
         QTest::newRow("0xA5: boxes 0 and 2") << 0xA5 << 15 << 0xA5;
         QTest::newRow("0xA7: all three") << 0xA7 << 21 << 0xA7;
         QTest::newRow("0x5F: the upper bits dropped") << 0x5F << 21 << 0xA7;
-        QTest::newRow("0xF8 ticks none") << 0xF8 << 0 << 0xA0;
     }
     void txPower()
     {

@@ -81,12 +81,6 @@ const QByteArray SwitchAck = "FFAA 0003 0D01 1CFFFE FFFE 0101 00 08";
 const QByteArray Weather = "FFAA 00BF 1601 1CFFFE FFFE 0196 00 03 11 000C 000000 8019 58";
 const QByteArray AcknowledgedNewLan = "FFAA 00F0 0C01 1CFFFE FFFE 0101 00";
 
-// The reply broken off after body byte n.
-QByteArray cut(const QByteArray &hex, int n)
-{
-    return QByteArray::fromHex(hex).left(2 + n).toHex();
-}
-
 const QStringList Undecodable = {"log [-> Error: kann Daten nicht dekodieren!!]", "end: undecodable, closing"};
 const QStringList Lan = {
     "log [-> Firmware 1.0.2.3]", "Text1: 4=192 5=168 6=28 7=254 12=192 13=168 14=28 15=10",
@@ -186,7 +180,7 @@ private slots:
         row("weather keeps '.' under a ',' locale", Weather, weather, window(Comma));
         row("weather in shortest form: 120 is 12; the largest values", "FFAA 00BF 1601 1CFFFE FFFE 0196 00 FF FF FFFF 000000 0078 FF",
             {"log [außen= 12 °C, Regen=6553.5 Lt/m², Wind akt.=255 Km/h, Wind max=255 Km/h, Licht=255]"}, window(), "außen");
-        row("weather payload of 9 bytes: first line only, kept open", cut(Weather, 21), {weather[0], "end: kept open"});
+        row("weather payload of 9 bytes: first line only, kept open", "FFAA 00BF 1601 1CFFFE FFFE 0196 00 03 11 000C 000000 8019", {weather[0], "end: kept open"});
         row("203: success line", "FFAA 00CB 0C01 1CFFFE FFFE 0101 00", {"log [-> Programmierung erfolgreich. Boote neu........]", "end: closing"});
         row("240: new LAN parameters 0 to 17 become current", AcknowledgedNewLan,
             {"log [-> Programmierung erfolgreich! Device bootet neu....]",
@@ -202,14 +196,14 @@ private slots:
                 "FFAA 00C9 0C01 1CFFFE FFFE 00" + QByteArray::number(function, 16).rightJustified(2, '0') + "00",
                 {"log [-> Device: Kabel-Devices, Funktion=" + text + "]", "end: closing"});
 
+        row("class 0 without its function byte", "FFAA 00C9 0C01 1CFFFE FFFE 00", Undecodable);
         row("code 202 is not decodable", "FFAA 00CA 0C01 1CFFFE FFFE 0101 00", Undecodable);
-        row("nothing", "", {"log [-> Error: keine Daten !]", "end: no data"});
         row("blanks only", "202020", {"log [-> Error: keine Daten !]", "end: no data"});
         row("blanks around a tab", "200920", Undecodable);
-        row("LAN ends in the firmware: its places left empty", cut(LanReply, 14), QStringList{"log [-> Firmware 1.0..]"} + Undecodable);
-        row("LAN ends after two destination octets: they are shown", cut(LanReply, 30), QStringList{Lan[0], "Text1: 4=192 5=168 6=28 7=254 12=192 13=168"} + Undecodable);
-        row("radio ends after the flag byte", cut(RadioThermostat, 20), radio("864.25", "", "").mid(0, 8) + Undecodable);
-        row("measurement ends after the output byte", cut(Measurement, 13), measurement("", "").mid(0, 4) + Undecodable);
+        row("LAN ends in the firmware: its places left empty", LanHead + "0101 00 3130", QStringList{"log [-> Firmware 1.0..]"} + Undecodable);
+        row("LAN ends after two destination octets: they are shown", LanHead + "0101 00 31303233 C0A81CD7 C0A81CFE FFFFFF00 C0A8", QStringList{Lan[0], "Text1: 4=192 5=168 6=28 7=254 12=192 13=168"} + Undecodable);
+        row("radio ends after the flag byte", RadioHead + "0205 00 A5 A352 32313037 25", radio("864.25", "", "").mid(0, 8) + Undecodable);
+        row("measurement ends after the output byte", "FFAA 00CE 1201 1CFFFE FFFE 0101 00 09", measurement("", "").mid(0, 4) + Undecodable);
     }
     void replies()
     {
@@ -232,7 +226,8 @@ private slots:
                 const DecodedReply part = decodeExact(reply.left(length));
                 endsCleanly(reply.left(length), part);
                 const qsizetype kept = part.effects.size() - (part.end == ReplyEnd::Undecodable ? 1 : 0);
-                QVERIFY2(part.end == ReplyEnd::Decoded ? part.effects == whole : part.effects.mid(0, kept).mid(1) == whole.mid(0, kept).mid(1),
+                QVERIFY2(part.end == ReplyEnd::Decoded ? part.effects == whole
+                                                       : part.effects.mid(0, kept).mid(1) == whole.mid(0, kept).mid(1),
                          qPrintable(hex + " cut at " + QByteArray::number(length)));
             }
         }

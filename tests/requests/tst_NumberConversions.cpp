@@ -35,22 +35,17 @@ private slots:
         QTest::newRow("2.51: more than a half") << "2.51" << 3 << 2.51 << 25;
         QTest::newRow("2,5: only T-Diff takes the comma") << "2,5" << Fails << 2.0 << 25;
         QTest::newRow("1,000: no group separator") << "1,000" << Fails << 1.0 << 10;
-        QTest::newRow("empty") << "" << Fails << 0.0 << 0;
-        QTest::newRow("12x: a trailing letter") << "12x" << Fails << 12.0 << 120;
-        QTest::newRow("1.5.3: a second point") << "1.5.3" << Fails << 1.5 << 15;
-        QTest::newRow("- 3: a sign") << "- 3" << Fails << -3.0 << Fails;
+        QTest::newRow("1.5.3x: a second point or a letter ends the number") << "1.5.3x" << Fails << 1.5 << 15;
         QTest::newRow("--5: a second sign ends the number") << "--5" << Fails << 0.0 << 0;
         QTest::newRow("5-2: a later minus ends the number") << "5-2" << Fails << 5.0 << 50;
-        QTest::newRow("0.3 is the same double as the literal") << "0.3" << 0 << 0.3 << 3;
         QTest::newRow("lowest 32-bit value") << "-2147483648" << std::numeric_limits<int>::min() << -2147483648.0 << Fails;
         QTest::newRow("highest 32-bit value") << "2147483647" << std::numeric_limits<int>::max() << 2147483647.0 << Fails;
         QTest::newRow("beyond 32 bits") << "2147483648" << Fails << 2147483648.0 << Fails;
+        QTest::newRow("inf is no number") << "inf" << Fails << 0.0 << 0;
         QTest::newRow("too large for a double") << Huge << Fails << Infinity << Fails;
-        QTest::newRow("too large negative") << "-" + Huge << Fails << -Infinity << Fails;
         QTest::newRow("too small for a double") << "0." + Huge.mid(1) + "1" << Fails << 0.0 << 0;
         QTest::newRow("25.5 is the largest T-Diff") << "25.5" << 26 << 25.5 << 255;
         QTest::newRow("25.6 is beyond a byte of tenths") << "25.6" << 26 << 25.6 << Fails;
-        QTest::newRow("2.56 rounds up to a tenth") << "2.56" << 3 << 2.56 << 26;
         QTest::newRow("0.15 is an exact half of a tenth") << "0.15" << 0 << 0.15 << 2;
         QTest::newRow("0.25 rounds to even 2") << "0.25" << 0 << 0.25 << 2;
         QTest::newRow("0.251 rounds up") << "0.251" << 0 << 0.251 << 3;
@@ -66,7 +61,8 @@ private slots:
         QCOMPARE(orFails(tDiffByte(text)), tenths);
     }
 
-    void leadingWholeNumbersAndBytes()
+    // A byte takes 0 to 255; a port goes high byte first, a fraction rounds its low byte.
+    void bytesAndPorts()
     {
         QCOMPARE(orFails(leadingWholeNumber("2.5x")), 2);
         QCOMPARE(orFails(leadingWholeNumber(Huge)), Fails);
@@ -74,18 +70,10 @@ private slots:
         QCOMPARE(orFails(toByte(255)), 255);
         QCOMPARE(orFails(toByte(256)), Fails);
         QCOMPARE(orFails(toByte(-1)), Fails);
-    }
-
-    // High byte first; a fraction rounds the low byte; a byte that does not fit fails.
-    void portsHighByteFirst()
-    {
-        QCOMPARE(ports("5000"), qMakePair(19, 136));
         QCOMPARE(ports("256"), qMakePair(1, 0));
         QCOMPARE(ports("65535"), qMakePair(255, 255));
         QCOMPARE(ports("5000.7"), qMakePair(19, 137));
-        QCOMPARE(ports("65536"), qMakePair(Fails, Fails));
         QCOMPARE(ports("-1"), qMakePair(Fails, Fails));
-        QCOMPARE(ports(Huge), qMakePair(Fails, Fails));
     }
 };
 

@@ -24,11 +24,12 @@ RequestSnapshot target(int kind, int command, int channel = 0, int switchState =
     return s;
 }
 
-// The LAN device is given new parameters; a grey box (2) is no set flag.
-RequestSnapshot lanProgramming(const QStringList &fields)
+// The LAN device is given new parameters, the fields' texts separated by ";"; a grey box (2) is no set flag.
+RequestSnapshot lanProgramming(const QString &fields)
 {
     RequestSnapshot s = target(TargetLan, 2);
-    std::copy(fields.begin(), fields.end(), s.text2.begin());
+    const QStringList texts = fields.split(u';');
+    std::copy(texts.begin(), texts.end(), s.text2.begin());
     s.check2 = {1, 0, 1, 1, 2, 0, 0, 1};
     return s;
 }
@@ -47,25 +48,30 @@ RequestSnapshot radioProgramming(int k = 0, const QString &text = "28")
     return s;
 }
 
-// The effects as lines QCOMPARE can show.
-QStringList describe(const QList<RequestEffect> &effects)
+// The effects as one line; fields of one array in a row share their entry: "Text3: 0=28 1=1".
+QString describe(const QList<RequestEffect> &effects)
 {
     static const char *const names[] = {"Text1", "Text2", "Text3", "Text5", "Check1"};
-    const auto field = [](const FieldRef &f) { return QString("%1(%2) = ").arg(QLatin1String(names[int(f.array)])).arg(f.index); };
-    QStringList lines;
+    QStringList parts;
+    const auto field = [&parts](const FieldRef &f, const QString &value) {
+        const QString name = QLatin1String(names[int(f.array)]) + ':';
+        if (parts.isEmpty() || !parts.last().startsWith(name))
+            parts << name;
+        parts.last() += QString(" %1=%2").arg(f.index).arg(value);
+    };
     for (const RequestEffect &effect : effects) {
         if (auto e = std::get_if<SetLongReplyTimeout>(&effect))
-            lines << (e->value ? "long time-out" : "short time-out");
+            parts << (e->value ? "long time-out" : "short time-out");
         else if (auto e = std::get_if<WriteLog>(&effect))
-            lines << "log [" + e->text + "]";
+            parts << "log [" + e->text + "]";
         else if (auto e = std::get_if<SetText>(&effect))
-            lines << field(e->field) + e->text;
+            field(e->field, e->text);
         else if (auto e = std::get_if<SetCheck>(&effect))
-            lines << field(e->box) + QString::number(e->value);
+            field(e->box, QString::number(e->value));
         else if (auto e = std::get_if<ShowCheckVerdict>(&effect))
-            lines << "refused [" + e->verdict.message + "]";
+            parts << "refused [" + e->verdict.message + "]";
     }
-    return lines;
+    return parts.join("; ");
 }
 
 } // namespace
@@ -79,48 +85,38 @@ private slots:
     {
         QTest::addColumn<RequestSnapshot>("snapshot");
         QTest::addColumn<QByteArray>("hex");
-        QTest::addColumn<QStringList>("effects");
-        const QStringList longTimeout = {"long time-out"};
-        const QStringList switchLog = {"long time-out", "log [Sende Schalbefehl ]"};
+        QTest::addColumn<QString>("effects");
         RequestSnapshot lenient = target(TargetRadio, 1);
         lenient.text3 = {"12x", "", "256", "3"};
-        const QStringList copies = {"Check1(0) = 1", "Check1(1) = 0", "Check1(2) = 1", "Check1(3) = 1",
-                                    "Check1(4) = 2", "Check1(5) = 0", "Check1(6) = 0", "Check1(7) = 1"};
-
-        QTest::newRow("parameter request to LAN eNum 1") << target(TargetLan, 1) << QByteArray("FFAA00C80C011CFFFEFFFE0101ED") << longTimeout;
-        QTest::newRow("measurement request to radio 22/1/2 eNum 3") << target(TargetRadio, 3) << QByteArray("FFAA00CE0C03160102FFFE0201F6") << longTimeout;
-        QTest::newRow("radio destination read leniently: 12x, empty, 256") << lenient << QByteArray("FFAA00C80C030C0000FFFE0201E3") << longTimeout;
-        QTest::newRow("Ch 3 of LAN switched on is 0x44") << target(TargetLan, 4, 2, 1) << QByteArray("FFAA00030D011CFFFEFFFE01016D44") << switchLog;
-        QTest::newRow("Ch 2 of radio switched off is 0x20") << target(TargetRadio, 4, 1, 0) << QByteArray("FFAA00030D03160102FFFE02014C20") << switchLog;
-        QTest::newRow("AutoSend input 4 of radio is 0x80, short time-out")
-            << target(TargetRadio, 5, 3) << QByteArray("FFAA00CF0D03160102FFFE02017880") << QStringList{"long time-out", "short time-out"};
-        QTest::newRow("command 6 is unknown: nothing is sent") << target(TargetLan, 6) << QByteArray() << longTimeout;
-        QTest::newRow("target kind 2 is unknown: nothing is sent") << target(2, 1) << QByteArray() << longTimeout;
+        const QString copies = "; Check1: 0=1 1=0 2=1 3=1 4=2 5=0 6=0 7=1";
+        QTest::newRow("parameter request to LAN eNum 1") << target(TargetLan, 1) << QByteArray("FFAA00C80C011CFFFEFFFE0101ED") << "long time-out";
+        QTest::newRow("measurement request to radio 22/1/2 eNum 3") << target(TargetRadio, 3) << QByteArray("FFAA00CE0C03160102FFFE0201F6") << "long time-out";
+        QTest::newRow("radio destination read leniently: 12x, empty, 256") << lenient << QByteArray("FFAA00C80C030C0000FFFE0201E3") << "long time-out";
+        QTest::newRow("Ch 3 of LAN switched on is 0x44") << target(TargetLan, 4, 2, 1) << QByteArray("FFAA00030D011CFFFEFFFE01016D44") << "long time-out; log [Sende Schalbefehl ]";
+        QTest::newRow("Ch 2 of radio switched off is 0x20") << target(TargetRadio, 4, 1, 0) << QByteArray("FFAA00030D03160102FFFE02014C20") << "long time-out; log [Sende Schalbefehl ]";
+        QTest::newRow("AutoSend input 4 of radio is 0x80, short time-out") << target(TargetRadio, 5, 3) << QByteArray("FFAA00CF0D03160102FFFE02017880") << "long time-out; short time-out";
+        QTest::newRow("command 6 is unknown: nothing is sent") << target(TargetLan, 6) << QByteArray() << "long time-out";
+        QTest::newRow("target kind 2 is unknown: nothing is sent") << target(2, 1) << QByteArray() << "long time-out";
         QTest::newRow("LAN programming: all 21 payload bytes, the header carries the new eNum 7")
-            << lanProgramming({"192", "168", "1", "50", "192", "168", "1", "1", "255", "255", "255", "0", "192", "168", "1", "10",
-                               "5000", "7", "1.5", "1,2"})
+            << lanProgramming("192;168;1;50;192;168;1;1;255;255;255;0;192;168;1;10;5000;7;1.5;1,2")
             << QByteArray("FFAA00CA21071CFFFEFFFE0101C2" "C0A80132" "C0A80101" "FFFFFF00" "C0A8010A" "1388" "8D" "0F0C")
-            << longTimeout + QStringList{"Text1(17) = 7"} + copies;
+            << "long time-out; Text1: 17=7" + copies;
         QTest::newRow("LAN programming: octets 300, 1a and -1, port 65536 and eNum 300 are sent as 0, 2.5 as 2; T-Diff 4 is 40")
-            << lanProgramming({"300", "168", "1", "50", "192", "1a", "1", "1", "-1", "255", "255", "0", "2.5", "168", "1", "10",
-                               "65536", "300", "4", ""})
+            << lanProgramming("300;168;1;50;192;1a;1;1;-1;255;255;0;2.5;168;1;10;65536;300;4;")
             << QByteArray("FFAA00CA21001CFFFEFFFE010108" "00A80132" "C0000101" "00FFFF00" "02A8010A" "0000" "8D" "2800")
-            << longTimeout + QStringList{"Text1(17) = 300"} + copies;
+            << "long time-out; Text1: 17=300" + copies;
         QTest::newRow("radio programming: the header keeps the old address, the new one becomes current")
-            << radioProgramming() << QByteArray("FFAA00CA15051C0116FFFE02010F" "1C0117A5A34C121905")
-            << longTimeout + QStringList{"Text3(0) = 28", "Text3(1) = 1", "Text3(2) = 23"};
-        QTest::newRow("an empty home address is refused before any payload: nothing sent, nothing copied")
-            << radioProgramming(0, "") << QByteArray()
-            << longTimeout + QStringList{"refused [Bitte Homeadresse prüfen !\rDie Adresse darf nicht 0 sein !]"};
-        QTest::newRow("T-Diff off 25,6 is refused")
-            << radioProgramming(5, "25,6") << QByteArray()
-            << longTimeout + QStringList{"refused [Bitte T-DiffOFF-Wert prüfen !\rNur Werte von 0,1 bis 25,5 zulässig !]"};
+            << radioProgramming() << QByteArray("FFAA00CA15051C0116FFFE02010F" "1C0117A5A34C121905") << "long time-out; Text3: 0=28 1=1 2=23";
+        QTest::newRow("an empty home address is refused before any payload: nothing sent, nothing copied") << radioProgramming(0, "")
+            << QByteArray() << "long time-out; refused [Bitte Homeadresse prüfen !\rDie Adresse darf nicht 0 sein !]";
+        QTest::newRow("T-Diff off 25,6 is refused") << radioProgramming(5, "25,6")
+            << QByteArray() << "long time-out; refused [Bitte T-DiffOFF-Wert prüfen !\rNur Werte von 0,1 bis 25,5 zulässig !]";
     }
     void requests()
     {
         QFETCH(RequestSnapshot, snapshot);
         QFETCH(QByteArray, hex);
-        QFETCH(QStringList, effects);
+        QFETCH(QString, effects);
         const RequestBuilder::BuiltRequest built = RequestBuilder::BuildRequest(snapshot);
         QCOMPARE(built.requestFrame.toHex().toUpper(), hex);
         QCOMPARE(describe(built.effects), effects);
