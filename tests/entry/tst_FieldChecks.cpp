@@ -14,11 +14,13 @@ const QString Port = QStringLiteral("Wert muss zwischen 1 und 32000 liegen!");
 const QString Range = QStringLiteral("\rNur Werte von 0,1 bis 25,5 zulässig !");
 const CheckVerdict Passes;
 
+// A refusal as each check gives it: leaving Text1 with a message box, leaving Text2 with a beep
+// alone, programming with a critical stop and, for T-Diff, the focus on the field (-1: none).
 CheckVerdict refused(ControlArray array, int index, const QString &message = {})
 {
     if (array == ControlArray::Text1)
         return {true, message, MessageIcon::Exclamation, "TessraProg", FieldRef{array, index}, true};
-    if (array == ControlArray::Text2) // beeps and keeps the focus, without a message
+    if (array == ControlArray::Text2)
         return {true, message, MessageIcon::None, QString(), FieldRef{array, index}, true};
     const auto focus = index < 0 ? std::nullopt : std::optional<FieldRef>(FieldRef{array, index});
     return {true, message, MessageIcon::CriticalStop, "Achtung !", focus, false};
@@ -44,7 +46,8 @@ private slots:
         QCOMPARE(text1LostFocus(16, "32000"), Passes);
         QCOMPARE(text1LostFocus(16, "32001"), refused(ControlArray::Text1, 16, Port));
         QCOMPARE(text1LostFocus(18, "999"), Passes);
-        // Of Text2 only the new IP address (0 to 3), strictly: 255.5 rounds to 256, a lone point is no number.
+        // Of Text2 only the new IP address (0 to 3), strictly: 255.5 rounds to 256, a lone point is
+        // no number; a blank field passes.
         QCOMPARE(text2LostFocus(0, "256"), refused(ControlArray::Text2, 0));
         QCOMPARE(text2LostFocus(3, "255"), Passes);
         QCOMPARE(text2LostFocus(3, "255.5"), refused(ControlArray::Text2, 3));
