@@ -69,61 +69,43 @@ QTcpSocket *connectTo(const QHostAddress &host, quint16 port)
     return socket;
 }
 
-void burst(const QHostAddress &host, quint16 port, int count)
+// COUNT connections at once: each closed once it is up (HOLD_MS 0), or held
+// until the tool ends it or HOLD_MS have passed.
+void connections(const QHostAddress &host, quint16 port, int count, int holdMs)
 {
     rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
     limit.rlim_cur = limit.rlim_max;
     setrlimit(RLIMIT_NOFILE, &limit);
-    static int connected = 0, refused = 0, failed = 0, unresolved = count;
+    static int connected = 0, refused = 0, failed = 0, ended = 0, unresolved = count;
+    static qint64 lastEndMs = -1;
     const auto report = [count] {
         finish({{"opened", n(count)}, {"connected", n(connected)}, {"refused", n(refused)}, {"failed", n(failed)},
-                {"unresolved", n(unresolved)}});
+                {"unresolved", n(unresolved)}, {"still_open", n(connected - ended)}, {"last_end_ms", n(lastEndMs)}});
     };
     for (int k = 0; k < count; ++k) {
         QTcpSocket *socket = connectTo(host, port);
-        QObject::connect(socket, &QTcpSocket::connected, socket, [socket, report] {
-            ++connected;
-            socket->disconnect();
-            socket->abort();
-            if (--unresolved == 0)
-                report();
+        QObject::connect(socket, &QTcpSocket::connected, socket, [socket, holdMs] {
+            socket->setProperty("up", true);
+            ++connected, --unresolved;
+            if (holdMs == 0)
+                socket->disconnect(), socket->abort(), ++ended;
         });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, [] { ++ended, lastEndMs = Clock.elapsed(); });
         // A connection the system completed while the tool's queue of callers was
         // full is reset once the tool stops listening; that is a refusal too.
-        QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket, report](QAbstractSocket::SocketError e) {
+        QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket](QAbstractSocket::SocketError e) {
+            if (socket->property("up").toBool())
+                return;
+            --unresolved;
             ++(e == QAbstractSocket::ConnectionRefusedError || e == QAbstractSocket::RemoteHostClosedError ? refused
                                                                                                              : failed);
-            socket->disconnect();
-            if (--unresolved == 0)
-                report();
         });
     }
-    QTimer::singleShot(DeadlineMs, qApp, report);
-}
-
-void silent(const QHostAddress &host, quint16 port, int count, int holdMs)
-{
-    static int connected = 0, ended = 0;
-    static qint64 lastEndMs = -1;
-    for (int k = 0; k < count; ++k) {
-        QTcpSocket *socket = connectTo(host, port);
-        if (socket->waitForConnected(DeadlineMs))
-            ++connected;
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, [] {
-            ++ended;
-            lastEndMs = Clock.elapsed();
-        });
-    }
-    say("ready");
-    Clock.start();
-    const auto report = [count] {
-        finish({{"opened", n(count)}, {"connected", n(connected)}, {"still_open", n(connected - ended)},
-                {"last_end_ms", n(lastEndMs)}});
-    };
     auto *poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, qApp, [report, holdMs] {
-        if (ended == connected || Clock.elapsed() > holdMs)
+        const bool settled = unresolved == 0 && (holdMs == 0 || ended == connected);
+        if (settled || Clock.elapsed() > (holdMs > 0 ? holdMs : DeadlineMs))
             report();
     });
     poll->start(50);
@@ -197,9 +179,9 @@ int main(int argc, char **argv)
     const int number = a.value(5).toInt();
     Clock.start();
     if (mode == "burst" && a.size() == 5)
-        burst(host, port, a[4].toInt());
+        connections(host, port, a[4].toInt(), 0);
     else if (mode == "silent" && a.size() == 6)
-        silent(host, port, a[4].toInt(), number);
+        connections(host, port, a[4].toInt(), number);
     else if (mode == "garbage" && a.size() == 5)
     {
         // The same bytes every run.
