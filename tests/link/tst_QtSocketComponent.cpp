@@ -61,12 +61,12 @@ private slots:
 
     void callsADeviceFromItsOwnPort()
     {
-        auto *sw = new QtSocketComponent(QHostAddress::LocalHost);
+        auto sw = std::make_unique<QtSocketComponent>(QHostAddress::LocalHost);
         QStringList reported;
-        connect(sw, &SocketComponent::connected, this, [&] { reported << "connected"; });
-        connect(sw, &SocketComponent::readyToWrite, this, [&] { reported << "ready"; });
-        connect(sw, &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
-        connect(sw, &SocketComponent::errorOccurred, this, [&](int, const QString &text) { reported << text; });
+        connect(sw.get(), &SocketComponent::connected, this, [&] { reported << "connected"; });
+        connect(sw.get(), &SocketComponent::readyToWrite, this, [&] { reported << "ready"; });
+        connect(sw.get(), &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
+        connect(sw.get(), &SocketComponent::errorOccurred, this, [&](int, const QString &text) { reported << text; });
         // Before the device listens, it refuses the connection.
         const quint16 port = freePort();
         QVERIFY(sw->setLocalPort(port) && sw->setRemotePort(port) && sw->connectToHost("127.0.0.2"));
@@ -88,7 +88,7 @@ private slots:
         // The window deletes its component as it goes: an event then would reach a window half gone.
         QVERIFY(sw->setLocalPort(0) && sw->connectToHost("127.0.0.2")); // the first holds its port a while
         QTRY_COMPARE(reported.size(), 5);
-        delete sw;
+        sw.reset();
         QCOMPARE(reported, (QStringList{"Connection refused", "connected", "ready", "connected", "ready"}));
     }
 };

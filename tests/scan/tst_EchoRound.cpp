@@ -24,10 +24,10 @@ private slots:
         QSignalSpy finished(round, &EchoRound::finished);
         QVERIFY(finished.wait());
         const QList<EchoReply> &replies = round->replies();
+        QVERIFY(replies.size() == 4 && round->anyUnresolved() && !round->permissionRefused());
         for (int i : {0, 1, 3})
             QVERIFY(replies[i].Status == IpStatus::Success && replies[i].Data == "TestPing");
         QVERIFY(replies[2].Status == IpStatus::BadDestination && replies[2].Data.isEmpty());
-        QVERIFY(round->anyUnresolved() && !round->permissionRefused());
         QCOMPARE(finished.size(), 1);
     }
 };
