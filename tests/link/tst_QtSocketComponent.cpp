@@ -8,215 +8,90 @@
 #include <QTcpSocket>
 #include <QTest>
 
-namespace {
-
-quint16 freePort()
+static quint16 freePort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
 
-} // namespace
-
 class TestQtSocketComponent : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void settingsRejectWhatTheSocketCannotTake();
-    void listenNeedsAPort();
-    void listenFailsOnAPortInUse();
-    void acceptTakesOverTheCallerAndStopsListening();
-    void aSecondCallerIsTurnedAwayWhileOneWaits();
-    void outgoingConnectionReportsConnectedThenReadyToWrite();
-    void refusedConnectionIsAnErrorWithADescription();
-    void bytesWrittenBeforeDisconnectStillArrive();
-    void connectsFromItsOwnPortWhenItCan();
-    void stateNumbersFollowTheActivity();
-    void aComponentGoingAwayReportsNothing();
+    void listensAndTakesOverOneCaller()
+    {
+        QtSocketComponent sw(QHostAddress::LocalHost);
+        QCOMPARE(sw.state(), int(SocketComponent::Unused));
+        QVERIFY(sw.setProtocol(SocketComponent::ProtocolTcp) && !sw.setProtocol(17));
+        QVERIFY(sw.setBlocking(false) && !sw.setBlocking(true));
+        QVERIFY(!sw.setLocalPort(65536) && !sw.setLocalPort(-1) && !sw.setRemotePort(65536) && !sw.setRemotePort(-1));
+        // Without a port the system would pick one that no device knows.
+        QVERIFY(sw.listen() != SocketComponent::ListenOk);
+        QVERIFY(sw.setLocalPort(0) && sw.listen() != SocketComponent::ListenOk);
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = other.serverPort();
+        QVERIFY(sw.setLocalPort(port) && sw.listen() != SocketComponent::ListenOk); // the port is in use
+        other.close();
+        QVERIFY(sw.listen() == SocketComponent::ListenOk && sw.state() == SocketComponent::Listen);
+        QVERIFY(sw.disconnectSocket() && sw.state() == SocketComponent::Idle);
+
+        QCOMPARE(sw.listen(), SocketComponent::ListenOk);
+        QSignalSpy accepting(&sw, &SocketComponent::accepting);
+        QSignalSpy arrived(&sw, &SocketComponent::dataArrived);
+        QSignalSpy gone(&sw, &SocketComponent::disconnected);
+        QTcpSocket first, second;
+        first.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(accepting.wait());
+        // While the first waits to be taken over, a second is turned away.
+        second.connectToHost(QHostAddress::LocalHost, port);
+        QTRY_COMPARE(second.state(), QAbstractSocket::UnconnectedState);
+        const qintptr handle = accepting.at(0).at(0).value<qintptr>();
+        QVERIFY(sw.accept(handle) && !sw.accept(handle) && sw.state() == SocketComponent::Accept); // taken once
+        second.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(!second.waitForConnected(5000));
+        first.write(QByteArray::fromHex("FFAAC9"));
+        QVERIFY(arrived.wait());
+        QCOMPARE(sw.read(), QByteArray::fromHex("FFAAC9"));
+        first.disconnectFromHost();
+        QVERIFY(gone.wait());
+    }
+
+    void callsADeviceFromItsOwnPort()
+    {
+        auto sw = std::make_unique<QtSocketComponent>(QHostAddress::LocalHost);
+        QStringList reported;
+        connect(sw.get(), &SocketComponent::connected, this, [&] { reported << "connected"; });
+        connect(sw.get(), &SocketComponent::readyToWrite, this, [&] { reported << "ready"; });
+        connect(sw.get(), &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
+        connect(sw.get(), &SocketComponent::errorOccurred, this, [&](int, const QString &text) { reported << text; });
+        // Before the device listens, it refuses the connection.
+        const quint16 port = freePort();
+        QVERIFY(sw->setLocalPort(port) && sw->setRemotePort(port) && sw->connectToHost("127.0.0.2"));
+        QTRY_COMPARE(reported, QStringList{"Connection refused"});
+        QVERIFY(sw->state() == SocketComponent::Error && !sw->write("x"));
+        // The device sits on another loopback address, so both ends can use the same port.
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress("127.0.0.2"), port) && sw->connectToHost("127.0.0.2"));
+        QTRY_COMPARE(reported, (QStringList{"Connection refused", "connected", "ready"}));
+        QCOMPARE(sw->state(), int(SocketComponent::Connect));
+        QTRY_VERIFY(device.hasPendingConnections());
+        QTcpSocket *seen = device.nextPendingConnection();
+        QCOMPARE(seen->peerPort(), port);
+        // A frame written just before the connection is given up still arrives.
+        QVERIFY(sw->write(QByteArray(37, '\x5A')) && sw->disconnectSocket());
+        QTRY_COMPARE(seen->bytesAvailable(), 37);
+        QCOMPARE(seen->readAll(), QByteArray(37, '\x5A'));
+        QTRY_COMPARE(seen->state(), QAbstractSocket::UnconnectedState);
+        // The window deletes its component as it goes: an event then would reach a window half gone.
+        QVERIFY(sw->setLocalPort(0) && sw->connectToHost("127.0.0.2")); // the first holds its port a while
+        QTRY_COMPARE(reported.size(), 5);
+        sw.reset();
+        QCOMPARE(reported, (QStringList{"Connection refused", "connected", "ready", "connected", "ready"}));
+    }
 };
-
-void TestQtSocketComponent::settingsRejectWhatTheSocketCannotTake()
-{
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    QVERIFY(sw.setProtocol(SocketComponent::ProtocolTcp));
-    QVERIFY(!sw.setProtocol(17));
-    QVERIFY(sw.setBlocking(false));
-    QVERIFY(!sw.setBlocking(true));
-    QVERIFY(sw.setLocalPort(340));
-    QVERIFY(!sw.setLocalPort(65536));
-    QVERIFY(!sw.setLocalPort(-1));
-    QCOMPARE(sw.localPort(), 340);
-}
-
-void TestQtSocketComponent::listenNeedsAPort()
-{
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    QVERIFY(sw.listen() != SocketComponent::ListenOk);
-    QVERIFY(sw.setLocalPort(0));
-    QVERIFY(sw.listen() != SocketComponent::ListenOk);
-    QVERIFY(sw.state() != SocketComponent::Listen);
-}
-
-void TestQtSocketComponent::listenFailsOnAPortInUse()
-{
-    QTcpServer other;
-    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setLocalPort(other.serverPort());
-    QVERIFY(sw.listen() != SocketComponent::ListenOk);
-    other.close();
-    QCOMPARE(sw.listen(), SocketComponent::ListenOk);
-    QCOMPARE(sw.state(), int(SocketComponent::Listen));
-}
-
-void TestQtSocketComponent::acceptTakesOverTheCallerAndStopsListening()
-{
-    const quint16 port = freePort();
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setLocalPort(port);
-    QCOMPARE(sw.listen(), SocketComponent::ListenOk);
-    QSignalSpy accepting(&sw, &SocketComponent::accepting);
-    QSignalSpy arrived(&sw, &SocketComponent::dataArrived);
-    QSignalSpy gone(&sw, &SocketComponent::disconnected);
-
-    QTcpSocket peer;
-    peer.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(peer.waitForConnected(5000));
-    QVERIFY(accepting.wait(5000));
-    QVERIFY(sw.accept(accepting.at(0).at(0).value<qintptr>()));
-    QCOMPARE(sw.state(), int(SocketComponent::Accept));
-
-    // Nobody else gets through while it serves this caller.
-    QTcpSocket second;
-    second.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(!second.waitForConnected(1000));
-
-    peer.write(QByteArray::fromHex("FFAAC9"));
-    QVERIFY(arrived.wait(5000));
-    QCOMPARE(sw.read(), QByteArray::fromHex("FFAAC9"));
-    peer.disconnectFromHost();
-    QVERIFY(gone.wait(5000));
-}
-
-void TestQtSocketComponent::aSecondCallerIsTurnedAwayWhileOneWaits()
-{
-    const quint16 port = freePort();
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setLocalPort(port);
-    QCOMPARE(sw.listen(), SocketComponent::ListenOk);
-    QSignalSpy accepting(&sw, &SocketComponent::accepting);
-    QTcpSocket first, second;
-    first.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(accepting.wait(5000));
-    second.connectToHost(QHostAddress::LocalHost, port);
-    // The second is closed by the component; the first stays on offer.
-    QTRY_COMPARE(second.state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(accepting.count(), 1);
-    QVERIFY(!sw.accept(accepting.at(0).at(0).value<qintptr>() + 1000));
-    QVERIFY(sw.accept(accepting.at(0).at(0).value<qintptr>()));
-    QCOMPARE(first.state(), QAbstractSocket::ConnectedState);
-}
-
-void TestQtSocketComponent::outgoingConnectionReportsConnectedThenReadyToWrite()
-{
-    QTcpServer device;
-    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setRemotePort(device.serverPort());
-    QStringList order;
-    connect(&sw, &SocketComponent::connected, this, [&] { order << "connected"; });
-    connect(&sw, &SocketComponent::readyToWrite, this, [&] { order << "ready"; });
-    QVERIFY(sw.connectToHost("127.0.0.1"));
-    QTRY_COMPARE(order, (QStringList{"connected", "ready"}));
-    QCOMPARE(sw.state(), int(SocketComponent::Connect));
-    QVERIFY(sw.write(QByteArray::fromHex("FFAA00C8")));
-    QTRY_VERIFY(device.hasPendingConnections());
-    QTcpSocket *seen = device.nextPendingConnection();
-    QTRY_COMPARE(seen->bytesAvailable(), qint64(4));
-    QCOMPARE(seen->readAll(), QByteArray::fromHex("FFAA00C8"));
-}
-
-void TestQtSocketComponent::refusedConnectionIsAnErrorWithADescription()
-{
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setRemotePort(freePort());
-    QSignalSpy error(&sw, &SocketComponent::errorOccurred);
-    QSignalSpy gone(&sw, &SocketComponent::disconnected);
-    QVERIFY(sw.connectToHost("127.0.0.1"));
-    QVERIFY(error.wait(5000));
-    QCOMPARE(error.at(0).at(1).toString(), QString("Connection refused"));
-    QCOMPARE(gone.count(), 0);
-    QCOMPARE(sw.state(), int(SocketComponent::Error));
-    QVERIFY(!sw.write("x"));
-}
-
-void TestQtSocketComponent::bytesWrittenBeforeDisconnectStillArrive()
-{
-    QTcpServer gateway;
-    QVERIFY(gateway.listen(QHostAddress::LocalHost, 0));
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setRemotePort(gateway.serverPort());
-    QSignalSpy ready(&sw, &SocketComponent::readyToWrite);
-    sw.connectToHost("127.0.0.1");
-    QVERIFY(ready.wait(5000));
-    const QByteArray frame(37, '\x5A');
-    QVERIFY(sw.write(frame));
-    QVERIFY(sw.disconnectSocket());
-    QTRY_VERIFY(gateway.hasPendingConnections());
-    QTcpSocket *seen = gateway.nextPendingConnection();
-    QTRY_COMPARE(seen->bytesAvailable(), qint64(frame.size()));
-    QCOMPARE(seen->readAll(), frame);
-    QTRY_COMPARE(seen->state(), QAbstractSocket::UnconnectedState);
-}
-
-void TestQtSocketComponent::connectsFromItsOwnPortWhenItCan()
-{
-    // The device sits on another loopback address, so both ends can use port P.
-    QTcpServer device;
-    const quint16 port = freePort();
-    QVERIFY(device.listen(QHostAddress("127.0.0.2"), port));
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    sw.setLocalPort(port);
-    sw.setRemotePort(port);
-    sw.connectToHost("127.0.0.2");
-    QTRY_VERIFY(device.hasPendingConnections());
-    QCOMPARE(device.nextPendingConnection()->peerPort(), port);
-}
-
-void TestQtSocketComponent::stateNumbersFollowTheActivity()
-{
-    QtSocketComponent sw(QHostAddress::LocalHost);
-    QCOMPARE(sw.state(), int(SocketComponent::Unused));
-    const quint16 port = freePort();
-    sw.setLocalPort(port);
-    QCOMPARE(sw.listen(), SocketComponent::ListenOk);
-    QCOMPARE(sw.state(), int(SocketComponent::Listen));
-    sw.disconnectSocket();
-    QCOMPARE(sw.state(), int(SocketComponent::Idle));
-    QTcpSocket late;
-    late.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(!late.waitForConnected(1000));
-}
-
-void TestQtSocketComponent::aComponentGoingAwayReportsNothing()
-{
-    // The window deletes its component while it is being destroyed itself; an
-    // event reported then would reach a window that is half gone.
-    QTcpServer device;
-    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
-    auto *sw = new QtSocketComponent(QHostAddress::LocalHost);
-    sw->setRemotePort(device.serverPort());
-    QSignalSpy ready(sw, &SocketComponent::readyToWrite);
-    sw->connectToHost("127.0.0.1");
-    QVERIFY(ready.wait(5000));
-    QStringList reported;
-    connect(sw, &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
-    connect(sw, &SocketComponent::errorOccurred, this, [&] { reported << "error"; });
-    delete sw;
-    QCOMPARE(reported, QStringList());
-}
 
 TESSRA_TEST(TestQtSocketComponent)
 #include "tst_QtSocketComponent.moc"

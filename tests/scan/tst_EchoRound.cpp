@@ -13,32 +13,24 @@ class TestEchoRound : public QObject
     Q_OBJECT
 
 private slots:
-    void repliesFollowTheAddresses();
-};
-
-void TestEchoRound::repliesFollowTheAddresses()
-{
-    if (!IcmpSocket().isOpen())
-        QSKIP("this user may open no ICMP socket here (neither CAP_NET_RAW nor net.ipv4.ping_group_range allows it)");
-    QObject parent;
-    // 127.0.0.0/8 is all this machine's own; the empty part names no host.
-    EchoRound *round = modServerPing::SendPing({"127.0.0.3", "127.0.0.1", "10.73..1", "127.0.0.1"}, &parent);
-    QCOMPARE(round->parent(), &parent);
-    // Connected after the requests went out, the report is still to come.
-    QSignalSpy finished(round, &EchoRound::finished);
-    QVERIFY(finished.wait());
-    const QList<EchoReply> &replies = round->replies();
-    QCOMPARE(replies.size(), 4);
-    for (int i : {0, 1, 3}) {
-        QCOMPARE(replies[i].Status, IpStatus::Success);
-        QCOMPARE(replies[i].Data, QByteArray("TestPing"));
+    void repliesFollowTheAddresses()
+    {
+        if (!IcmpSocket().isOpen())
+            QSKIP("this user may open no ICMP socket here (neither CAP_NET_RAW nor net.ipv4.ping_group_range)");
+        QObject parent;
+        // A name goes through the resolver, a dotted address is there at once, the empty part names no host.
+        EchoRound *round = modServerPing::SendPing({"localhost", "127.0.0.1", "10.73..1", "127.0.0.1"}, &parent);
+        // Connected after the requests went out, the report is still to come.
+        QSignalSpy finished(round, &EchoRound::finished);
+        QVERIFY(finished.wait());
+        const QList<EchoReply> &replies = round->replies();
+        QVERIFY(replies.size() == 4 && round->anyUnresolved() && !round->permissionRefused());
+        for (int i : {0, 1, 3})
+            QVERIFY(replies[i].Status == IpStatus::Success && replies[i].Data == "TestPing");
+        QVERIFY(replies[2].Status == IpStatus::BadDestination && replies[2].Data.isEmpty());
+        QCOMPARE(finished.size(), 1);
     }
-    QCOMPARE(replies[2].Status, IpStatus::BadDestination);
-    QVERIFY(replies[2].Data.isEmpty());
-    QVERIFY(round->anyUnresolved());
-    QVERIFY(!round->permissionRefused());
-    QCOMPARE(finished.size(), 1);
-}
+};
 
 TESSRA_TEST(TestEchoRound)
 #include "tst_EchoRound.moc"

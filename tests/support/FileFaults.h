@@ -1,10 +1,7 @@
 #pragma once
 
-// Faults of the file system, injected where the program meets the C library:
-// the test executable that links FileFaults.cpp takes over the calls by which
-// Qt opens, writes, links, renames and removes files, and lets each of them
-// fail, only for files in one folder and only while a fault is armed. Every
-// other call goes through unchanged. The program under test runs as it is.
+// Faults of the file system in one folder: a test program that links FileFaults.cpp fails the calls
+// by which Qt opens and writes files there while a fault is armed; unarmed, they pass unchanged.
 
 #include <QString>
 
@@ -12,41 +9,27 @@ namespace FileFaults {
 
 enum class Fault {
     None,
-    // The disk fills up: writes go through until the file system has taken
-    // writesBeforeFull whole files, then a write takes only part of its bytes
-    // and every later one fails with ENOSPC.
-    DiskFull,
-    // The folder cannot be written: creating, replacing, linking or removing
-    // a file in it fails with EACCES, and so does opening one for writing.
-    ReadOnlyFolder,
-    // The file vanishes between its read and its write: whoever starts to
-    // write a new file into the folder finds the watched file removed just
-    // before.
-    VanishBeforeWrite,
+    DiskFull,          // after writesBeforeFull new files, a write takes half its bytes, every later one ENOSPC
+    ReadOnlyFolder,    // creating a file, or opening one for writing, fails with EACCES
+    VanishBeforeWrite, // file is removed whenever a file is created, as between its read and its write
 };
 
 struct Arming
 {
     Fault fault = Fault::None;
-    QString folder; // faults touch only files in this folder
-    QString file; // VanishBeforeWrite: the file that vanishes
+    QString folder;
+    QString file;             // VanishBeforeWrite
     int writesBeforeFull = 0; // DiskFull
 };
 
-// Arms a fault until the next call; Fault::None disarms.
-void arm(const Arming &arming);
-
-// How often an armed fault made a call fail (or, for VanishBeforeWrite, removed the file).
+// How often the fault armed last struck: calls failed, or the file removed.
 int injected();
 
-// RAII: arms on construction, disarms on destruction.
-class Armed
+struct Armed // the fault is armed for its lifetime
 {
-public:
-    explicit Armed(const Arming &arming) { arm(arming); }
-    ~Armed() { arm({}); }
-    Armed(const Armed &) = delete;
-    Armed &operator=(const Armed &) = delete;
+    Q_DISABLE_COPY(Armed)
+    explicit Armed(const Arming &arming);
+    ~Armed();
 };
 
 } // namespace FileFaults
