@@ -209,6 +209,10 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
     QByteArray text = QByteArray::fromStdString(saved);
     if (!trailingComment.isEmpty())
         text += trailingComment + '\n';
+    // A file that did not start with a byte-order mark must not start with one now: a key
+    // whose name begins with those bytes, written first, would lose them at the next read.
+    if (!ini.IsUnicode() && text.startsWith("\xEF\xBB\xBF"))
+        text.prepend('\n');
     text.replace("\r\n", "\n");
     if (lineEnd != "\n")
         text.replace("\n", lineEnd);
