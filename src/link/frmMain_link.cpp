@@ -102,6 +102,7 @@ void frmMain::SendRequest()
         Timer1->setInterval(FunkTimeoutFactor * RxTimeout);
     if (!LongReplyTimeout)
         Timer1->setInterval(ShortReplyTimeoutMs);
+    m_callTimeout = false;
     Timer1->start();
     const QString host = TargetHost();
     StartReply();
@@ -142,6 +143,9 @@ void frmMain::SW_Accept(qintptr requestId)
 {
     // The caller's own connection has a time-out of its own, so that a peer
     // that connects and then says nothing cannot hold the one socket for good.
+    if (!m_callTimeout)
+        m_requestTimeoutLeft = Timer1->isActive() ? Timer1->remainingTime() : -1;
+    m_callTimeout = true;
     Timer1->start(FunkTimeoutFactor * RxTimeout);
     StartReply();
     SW->setHostName(QStringLiteral("localhost"));
@@ -157,10 +161,23 @@ void frmMain::SW_Disconnect()
     // A peer that closes right after its reply has said all it will say.
     if (m_reply.peerClosed() == ReplyAssembler::Progress::Complete && DecodeReply())
         return;
+    EndCallTimeout();
     ShowSocketState(SW->state());
     CloseSocket();
     StartListening();
     fraControl->setEnabled(true);
+}
+
+// A caller that has closed takes its connection's time-out along; a request's
+// time-out that was running when it called goes on for the time it had left.
+void frmMain::EndCallTimeout()
+{
+    if (!m_callTimeout)
+        return;
+    m_callTimeout = false;
+    Timer1->stop();
+    if (m_requestTimeoutLeft >= 0)
+        Timer1->start(m_requestTimeoutLeft);
 }
 
 void frmMain::SW_Error(int, const QString &description)
@@ -173,6 +190,7 @@ void frmMain::SW_Error(int, const QString &description)
 void frmMain::Timer1_Timer()
 {
     Timer1->stop();
+    m_callTimeout = false;
     PollingActive = false;
     WriteLog(QStringLiteral("RX-TimeoOut"));
     StartReply();

@@ -148,6 +148,8 @@ void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
 
 void frmMain::CloseExchange()
 {
+    // The decoding has stopped the time-out; the exchange, and any call in it, is over.
+    m_callTimeout = false;
     QCoreApplication::processEvents();
     CloseSocket();
     WriteLog(QStringLiteral("Verbindung geschlossen"));

@@ -142,6 +142,7 @@ private:
     void SW_Disconnect();
     void SW_Error(int errorCode, const QString &description);
     void Timer1_Timer();
+    void EndCallTimeout();
     QString TargetHost() const;
     void SetSocketPorts();
 
@@ -192,6 +193,10 @@ private:
     QTimer *m_replyIdle = nullptr;
     bool m_decoding = false;
     bool m_peerClosedWhileDecoding = false;
+    // Timer1 runs for an accepted connection; a request's time-out that it took
+    // over had this many milliseconds left (-1: none was running).
+    bool m_callTimeout = false;
+    int m_requestTimeoutLeft = -1;
 
     QGroupBox *Frame5 = nullptr;
     QComboBox *Combo1 = nullptr;

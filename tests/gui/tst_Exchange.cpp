@@ -38,6 +38,8 @@ private slots:
     void exchangeEndsWithTheTimeOut_data();
     void exchangeEndsWithTheTimeOut();
     void partOfAReplyEndsWithItsTimeOut();
+    void aClosedCallTakesItsTimeOutAlong_data();
+    void aClosedCallTakesItsTimeOutAlong();
     void refusedRadioProgrammingSendsNothing_data();
     void refusedRadioProgrammingSendsNothing();
 
@@ -196,6 +198,40 @@ void TestExchange::partOfAReplyEndsWithItsTimeOut()
     QTest::qWait(3 * ReplyAssembler::IdleTimeoutMs);
     QCOMPARE(m->logSince(1), (QStringList{"Anfrage Parameter", "RX-TimeoOut", ListenOn}));
     QVERIFY(m->controlsEnabled());
+}
+
+void TestExchange::aClosedCallTakesItsTimeOutAlong_data()
+{
+    QTest::addColumn<bool>("polling");
+    QTest::newRow("at rest") << false;
+    QTest::newRow("while polling") << true;
+}
+
+void TestExchange::aClosedCallTakesItsTimeOutAlong()
+{
+    // A port check: a peer connects to the tool and closes without a word.
+    QFETCH(bool, polling);
+    if (polling) {
+        for (int k = 0; k < 3; ++k)
+            m->lan.answerNext({MeasurementReply});
+        m->click("MesswerteLoop");
+        QTRY_VERIFY(m->lan.requests.size() == 1 && m->window->Listening);
+    }
+    const int before = m->log().size();
+    QTcpSocket caller;
+    caller.connectToHost(QHostAddress::LocalHost, m->port);
+    QVERIFY(caller.waitForConnected(5000));
+    QTRY_VERIFY(m->child<QTimer>("Timer1")->isActive());
+    caller.close();
+    // Past the accepted connection's time-out, nothing more was said than the
+    // listening again, which the polling keeps out of the log.
+    QTest::qWait(2 * m->window->RxTimeout + 500);
+    QCOMPARE(m->logSince(before), polling ? QStringList() : QStringList{ListenOn});
+    if (polling) {
+        QVERIFY(m->window->PollingActive);
+        QTRY_VERIFY_WITH_TIMEOUT(m->lan.requests.size() >= 3, 8000);
+        m->click("MesswerteLoop");
+    }
 }
 
 void TestExchange::refusedRadioProgrammingSendsNothing_data()
