@@ -121,7 +121,7 @@ void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
             } else if constexpr (std::is_same_v<E, ReplyEffects::SetText>) {
                 QWidget *target = control(e.field);
                 if (auto *field = qobject_cast<QLineEdit *>(target)) {
-                    field->setText(e.text);
+                    SetFieldText(field, e.text);
                 } else if (auto *label = qobject_cast<QLabel *>(target)) {
                     label->setText(e.text);
                     label->adjustSize();

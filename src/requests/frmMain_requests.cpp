@@ -90,7 +90,7 @@ void frmMain::BuildRequest()
                     WriteLog(e.text);
                 } else if constexpr (std::is_same_v<E, RequestEffects::SetText>) {
                     if (auto *field = qobject_cast<QLineEdit *>(control(e.field)))
-                        field->setText(e.text);
+                        SetFieldText(field, e.text);
                 } else if constexpr (std::is_same_v<E, RequestEffects::SetCheck>) {
                     if (auto *box = qobject_cast<QCheckBox *>(control(e.box)))
                         box->setCheckState(checkState(e.value));

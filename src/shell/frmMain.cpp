@@ -171,13 +171,28 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, int 
     return place(new QLabel(caption, parent), name, left, top, width, height);
 }
 
+// The number of characters a person may type into a field; the field's own maximum
+// is raised to the length of a longer text the program puts there, and comes back
+// down to the limit, or what the field holds, as soon as the person edits it.
+const char TypingLimit[] = "typingLimit";
+
+void allowTyping(QLineEdit *edit)
+{
+    const QVariant limit = edit->property(TypingLimit);
+    if (limit.isValid())
+        edit->setMaxLength(std::max(limit.toInt(), int(edit->text().size())));
+}
+
 QLineEdit *field(QWidget *parent, const QString &name, const QString &accessibleName, const QString &text,
                  int maxLength, int left, int top, int width)
 {
     auto *edit = place(new QLineEdit(text, parent), name, left, top, width, RowHeight);
     edit->setAccessibleName(accessibleName);
-    if (maxLength > 0)
+    if (maxLength > 0) {
+        edit->setProperty(TypingLimit, maxLength);
         edit->setMaxLength(maxLength);
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [edit] { allowTyping(edit); });
+    }
     return edit;
 }
 
@@ -558,6 +573,14 @@ SettingsKeys::SettingsTexts frmMain::SettingsSnapshot() const
     return texts;
 }
 
+void frmMain::SetFieldText(QLineEdit *field, const QString &text)
+{
+    if (text.size() > field->maxLength())
+        field->setMaxLength(int(text.size()));
+    field->setText(text);
+    allowTyping(field);
+}
+
 void frmMain::ReadSettings()
 {
     SettingsKeys::SettingsTexts texts = SettingsSnapshot();
@@ -567,7 +590,7 @@ void frmMain::ReadSettings()
     const auto put = [](const auto &fields, const auto &from) {
         for (std::size_t k = 0; k < fields.size(); ++k) {
             if (fields[k]->text() != from[k])
-                fields[k]->setText(from[k]);
+                SetFieldText(fields[k], from[k]);
         }
     };
     put(Text1, texts.text1);

@@ -107,6 +107,9 @@ private:
     // Tells a refused check: message box, focus, beep, in this order.
     void ShowVerdict(const struct CheckVerdict &verdict);
     QWidget *control(const struct FieldRef &ref) const;
+    // Puts a text into an entry field whole: a field's length limit holds for typing,
+    // not for what the program itself puts there (a copied address, a stored value).
+    static void SetFieldText(QLineEdit *field, const QString &text);
 
     class FieldEventFilter *m_fieldEvents = nullptr;
     // ---- end of field entry and request building ----

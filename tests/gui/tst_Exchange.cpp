@@ -42,6 +42,7 @@ private slots:
     void aClosedCallTakesItsTimeOutAlong();
     void refusedRadioProgrammingSendsNothing_data();
     void refusedRadioProgrammingSendsNothing();
+    void copiedRadioAddressArrivesWhole();
 
 private:
     // Each "Text2(16)=5000" typed into its field.
@@ -267,6 +268,36 @@ void TestExchange::refusedRadioProgrammingSendsNothing()
     QVERIFY(m->controlsEnabled());
     QTest::qWait(200);
     QVERIFY(m->gateway.requests.isEmpty());
+}
+
+void TestExchange::copiedRadioAddressArrivesWhole()
+{
+    // "0023" passes the address check and programs the device to 23; the current
+    // field takes it whole, and so do the next request and the settings file.
+    const QByteArray device23 = QByteArray::fromHex("1C0117");
+    m->chooseTarget(1);
+    m->gateway.answerNext({QByteArray::fromHex("FFAA00CB0C7B000000011602016C"), 0, false, false, true});
+    m->click("Check4(5)");
+    type({"Text5(2)=0023", "Text5(4)=2,5", "Text5(5)=1.0"});
+    m->click("cmdSetParameter");
+    QTRY_VERIFY(m->log().contains(Acknowledged) && m->exchangeEnded());
+    QCOMPARE(m->gateway.requests[0].mid(14, 3), device23);
+    QCOMPARE(m->text("Text3(2)"), QString("0023"));
+    m->gateway.answerNext(Silence);
+    m->click("GetMesswerte");
+    QTRY_COMPARE(m->gateway.requests.size(), 2);
+    QCOMPARE(m->gateway.requests[1].mid(6, 3), device23);
+    m->window->close();
+    QVERIFY(contentOf(m->iniPath()).contains("\r\nDAdrL=0023\r\n"));
+    // A person types no more into the field than it holds, and once he has
+    // taken a character away, no more than its three.
+    auto *field = m->child<QLineEdit>("Text3(2)");
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_1);
+    QCOMPARE(field->text(), QString("0023"));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_1);
+    QCOMPARE(field->text(), QString("002"));
 }
 
 TESSRA_TEST(TestExchange)

@@ -10,7 +10,6 @@ using namespace WindowHarness;
 
 namespace {
 const QByteArray SwitchAcknowledged = QByteArray::fromHex("FFAA00030D01000000FFFE0101000B");
-const DevicePeer::Answer Silence{{}, 0, false, false, false, true};
 } // namespace
 
 class TestPolling : public QObject

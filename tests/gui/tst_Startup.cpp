@@ -31,6 +31,8 @@ private slots:
     void noUsablePortIsSaid();
     void settingsSurviveARestart_data();
     void settingsSurviveARestart();
+    void storedTextsLongerThanTheirFieldsArriveWhole_data();
+    void storedTextsLongerThanTheirFieldsArriveWhole();
     void faultAtUnloadKeepsThePreviousFile_data();
     void faultAtUnloadKeepsThePreviousFile();
     void logKeepsTheNewest200LinesStamped();
@@ -118,6 +120,34 @@ void TestStartup::settingsSurviveARestart()
     QVERIFY(w.showAndActivate());
     QCOMPARE(w.text("Text1(3)") + w.text("Text3(2)"), QString("7745"));
     QCOMPARE(w.child<QComboBox>("Combo1")->currentIndex(), 0);
+    QVERIFY(w.boxes.seen.isEmpty());
+}
+
+void TestStartup::storedTextsLongerThanTheirFieldsArriveWhole_data()
+{
+    // A value longer than its field lets a person type, of each kind of field.
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("LAN address part") << QByteArray("IPAdresse=10.0.0.0007") << "Text1(3)=0007";
+    QTest::newRow("LAN number") << QByteArray("eNumLan=000012") << "Text1(17)=000012";
+    QTest::newRow("LAN threshold, also in the new parameters") << QByteArray("TDiffOnLan=0002.5") << "Text2(18)=0002.5";
+    QTest::newRow("radio address") << QByteArray("DAdrL=0023") << "Text3(2)=0023";
+    QTest::newRow("radio number") << QByteArray("eNumFunk=00123") << "Text3(3)=00123";
+    QTest::newRow("radio threshold, also in the new parameters") << QByteArray("TDiffOnFunk=-12.5") << "Text5(4)=-12.5";
+    QTest::newRow("gateway address part") << QByteArray("FLGateway=10.0.0.0254") << "Text4(3)=0254";
+}
+
+void TestStartup::storedTextsLongerThanTheirFieldsArriveWhole()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, field);
+    Window w(Window::settingsWithPort(freeLoopbackPort()) + line + "\r\n");
+    QVERIFY(w.showAndActivate());
+    auto *edit = w.child<QLineEdit>(field.section('=', 0, 0));
+    const QString stored = field.section('=', 1);
+    QCOMPARE(edit->text(), stored);
+    w.window->close();
+    QVERIFY(contentOf(w.iniPath()).contains(line + "\r\n"));
     QVERIFY(w.boxes.seen.isEmpty());
 }
 

@@ -182,6 +182,9 @@ public:
     DevicePeer gateway;
 };
 
+// A device that takes the request and never answers.
+inline const DevicePeer::Answer Silence{{}, 0, false, false, false, true};
+
 // The LAN adapter's parameter request (eNum 1), its 37-byte answer and the lines it gives.
 inline const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
 inline const QByteArray LanParameterReply =
