@@ -2,15 +2,17 @@
 
 // A device on loopback that speaks the protocol's framing: it takes one
 // request per connection (2 + length byte bytes), keeps it, and answers with
-// what was queued for it: at once or late, whole or byte by byte, or, like the
-// radio/LAN gateway, by dropping the caller and calling the tool back. With
-// nothing queued it takes the request and stays silent.
+// what was queued for it: at once or late, whole or byte by byte, closing or
+// resetting the connection after it, or, like the radio/LAN gateway, by dropping
+// the caller and calling the tool back. With nothing queued it stays silent.
 
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <sys/socket.h>
 
 #include <deque>
 #include <memory>
@@ -25,6 +27,7 @@ public:
         bool bytewise = false; // one byte per segment, GapMs apart
         bool closeAfter = false;
         bool callBack = false; // drops the caller, answers on a connection of its own to the tool
+        bool resetAfter = false; // resets the connection instead of closing it
     };
 
     // The tool listens on 127.0.0.1, on the same port.
@@ -88,8 +91,12 @@ private:
                     target->write(piece);
             });
         }
-        if (answer.closeAfter)
-            QTimer::singleShot(answer.delayMs + (pieces - 1) * GapMs, this, [target] {
+        if (answer.closeAfter || answer.resetAfter)
+            QTimer::singleShot(answer.delayMs + (pieces - 1) * GapMs, this, [target, answer] {
+                // With a zero linger time, closing resets the connection instead of ending it.
+                const linger abrupt{1, 0};
+                if (target && answer.resetAfter)
+                    setsockopt(int(target->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abrupt, sizeof abrupt);
                 if (target)
                     target->disconnectFromHost();
             });

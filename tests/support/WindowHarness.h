@@ -207,7 +207,5 @@ inline const QStringList LanParameterLines = {
     ListenOn};
 // A measurement reply: outputs 1 and 4 on, input 2 active, 22.5 and -1.5 degrees.
 inline const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
-inline const QString MeasurementOutLine =
-    QStringLiteral("-> OutPort: Kanal 1=ON, Kanal 2=OFF, Kanal 3=OFF, Kanal 4=ON");
 
 } // namespace WindowHarness
