@@ -10,23 +10,6 @@
 
 using namespace SettingsKeys;
 
-namespace {
-
-template<std::size_t N>
-QStringList list(const std::array<QString, N> &fields)
-{
-    return QStringList(fields.begin(), fields.end());
-}
-
-// Every field: Text1 to Text5 by their indices, then Combo1, FLPort and FLGateway.
-QStringList fields(const SettingsTexts &t)
-{
-    return list(t.text1) + list(t.text2) + list(t.text3) + list(t.text4) + list(t.text5)
-        + QStringList{QString::number(t.select), t.flPort, t.flGateway};
-}
-
-} // namespace
-
 class TestSettingsKeys : public QObject
 {
     Q_OBJECT
@@ -60,17 +43,17 @@ private slots:
         };
         SettingsTexts after;
         applyStoredSettings(after, read);
-        QCOMPARE(fields(after), fields(before));
+        QVERIFY(after == before);
 
         const StoredValues edits{
             {"IPAdresse", "10.1"}, {"StdDestIp", "1.2.3.4.5.6"}, {"FLGateway", "1.2.3.4"}, {"Select", "-1"}};
         for (const auto &[key, value] : edits)
             QVERIFY(modRWIniFile::WriteIniValue(IniSection, key, value, path));
         applyStoredSettings(after, read);
-        QCOMPARE(list(after.text1).mid(0, 17), (QStringList{"10", "1", "0", "10", "192", "168", "0", "1", "255", "255",
-                                                          "255", "0", "1", "2", "3", "4", "5000"}));
-        QCOMPARE(list(after.text4), (QStringList{"1", "2", "3", "4"}));
-        QCOMPARE(after.flGateway, "1.2.3.4");
+        QCOMPARE(QStringList(after.text1.begin(), after.text1.begin() + 17),
+                 (QStringList{"10", "1", "0", "10", "192", "168", "0", "1", "255", "255", "255", "0", "1", "2", "3", "4",
+                              "5000"}));
+        QCOMPARE(QStringList(after.text4.begin(), after.text4.end()), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(after.select, SelectLan);
     }
 };

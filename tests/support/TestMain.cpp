@@ -13,13 +13,11 @@ using Application = QCoreApplication;
 #include <memory>
 #include <string>
 
-namespace {
-std::map<std::string, std::function<QObject *()>> &tests()
+static std::map<std::string, std::function<QObject *()>> &tests()
 {
     static std::map<std::string, std::function<QObject *()>> registered;
     return registered;
 }
-} // namespace
 
 int TestMain::add(const char *name, std::function<QObject *()> make)
 {
