@@ -1,10 +1,12 @@
-// The devices of the example installation as tessra-sim runs them, without sockets.
+// The installation of tessra-sim: how it starts from its options and file, and what its devices make of the bytes
+// they receive and of the technician's commands, without sockets.
 
 #include "TestMain.h"
 #include "DeviceBehaviour.h"
 #include "FrameReader.h"
 #include "InstallationConfig.h"
 #include "SimInstallation.h"
+#include "SimOptions.h"
 
 #include <QFile>
 #include <QTest>
@@ -32,11 +34,65 @@ QString hex(const QByteArray &bytes)
 
 } // namespace
 
-class TestSimDevices : public QObject
+class TestSimInstallation : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void startUp_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("file"); // the installation file; none: the example installation
+        QTest::addColumn<QString>("printed"); // the adapter and gateway it lists first, or the mistakes it stops with
+        QTest::newRow("nothing: the example installation from 127.0.0.2")
+            << "" << "" << "LAN adapter eNum 1 on 127.0.0.2 port 5000, standard destination 127.0.0.1\n"
+                           "gateway eNum 2 on 127.0.0.3 port 5000, standard destination 127.0.0.1";
+        QTest::newRow("address, port and destination; the next address carries into the third octet")
+            << "--address 10.0.0.255 --port 340 --destination 10.73.92.200" << ""
+            << "LAN adapter eNum 1 on 10.0.0.255 port 340, standard destination 10.73.92.200\n"
+               "gateway eNum 2 on 10.0.1.0 port 340, standard destination 10.73.92.200";
+        QTest::newRow("no address after the last")
+            << "--address 255.255.255.255" << "" << "2 devices do not fit from 255.255.255.255 on";
+        QTest::newRow("port 0") << "--port 0" << "" << "--port takes a port from 1 to 65535";
+        QTest::newRow("a name is no address")
+            << "--address localhost" << "" << "--address takes an IPv4 address, such as 127.0.0.2";
+        // Mistakes in the file are named with their place.
+        QTest::newRow("not JSON") << "" << R"({"devices": [)" << "not JSON at character 13: unterminated array";
+        QTest::newRow("no devices") << "" << R"({"devices": []})" << "devices: a list of at least one device";
+        QTest::newRow("a misspelt setting")
+            << "" << R"({"devices": [{"type": "lanAdapter", "enum": 1}]})" << "devices[0].enum: unknown setting";
+        QTest::newRow("gateway and radio device mistakes")
+            << "" << R"({"devices": [{"type": "gateway", "gateway": "192.168.28", "radioDevices": [
+                   {"type": "switching", "address": "28/1/22", "frequencyCode": 4096, "firmware": "12"},
+                   {"type": "lamp", "address": "28/1/22", "tDiffOn": 25.6}]}]})"
+            << "devices[0].gateway: an IPv4 address such as \"192.168.28.1\"\n"
+               "devices[0].radioDevices[0].firmware: four characters, such as \"1023\"\n"
+               "devices[0].radioDevices[0].frequencyCode: a whole number from 0 to 4095\n"
+               "devices[0].radioDevices[1].type: \"switching\", \"thermostat\" or \"weatherStation\"\n"
+               "devices[0].radioDevices[1].tDiffOn: a number from 0 to 25.5\n"
+               "devices[0].radioDevices[1]: the address is taken by radioDevices[0]";
+    }
+
+    // As main() starts: the options, then the installation file, placed as they say.
+    void startUp()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, file);
+        QFETCH(QString, printed);
+        QString out, help; // what it prints
+        const SimOptions options = SimOptions::parse(("sim " + arguments).split(' ', Qt::SkipEmptyParts), out, help);
+        QFile example(EXAMPLE_INSTALLATION);
+        const QByteArray json = file.isEmpty() && example.open(QFile::ReadOnly) ? example.readAll() : file.toUtf8();
+        QStringList errors;
+        InstallationConfig config = InstallationConfig::fromJson(json, errors);
+        if (!errors.isEmpty())
+            out = errors.join('\n');
+        else if (out.isEmpty()
+                 && config.place(options.address, options.port.value_or(config.port), options.destination, out))
+            out = SimInstallation(config.nodes, config.timing).describe().mid(0, 2).join('\n');
+        QCOMPARE(out, printed);
+    }
+
     // What a device makes of the bytes on a connection, cut as the server cuts them: what it notes of each piece
     // and its reply in hex; what it ignores changes nothing.
     void connection_data()
@@ -148,5 +204,5 @@ private slots:
     }
 };
 
-TESSRA_TEST(TestSimDevices)
-#include "tst_SimDevices.moc"
+TESSRA_TEST(TestSimInstallation)
+#include "tst_SimInstallation.moc"
