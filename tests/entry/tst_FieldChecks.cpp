@@ -6,8 +6,6 @@
 #include "entry/LeaveChecks.h"
 #include "entry/ProgrammingChecks.h"
 
-#include <QTest>
-
 using namespace FieldKeys;
 using namespace LeaveChecks;
 using namespace ProgrammingChecks;
@@ -19,8 +17,8 @@ const QString Port = QStringLiteral("Wert muss zwischen 1 und 32000 liegen!");
 const QString Range = QStringLiteral("\rNur Werte von 0,1 bis 25,5 zulässig !");
 const CheckVerdict Passes;
 
-// A refusal as each check gives it: leaving Text1 with a message box, leaving Text2 with a beep
-// alone, programming with a critical stop and, for T-Diff, the focus on the field (-1: none).
+// A refusal as each check gives it: leaving Text1 with a message box, Text2 with a beep alone, programming
+// with a critical stop and, for T-Diff, the focus on the field (-1: none).
 CheckVerdict refused(ControlArray array, int index, const QString &message = {})
 {
     if (array == ControlArray::Text1)
@@ -52,16 +50,14 @@ class TestFieldChecks : public QObject
     Q_OBJECT
 
 private slots:
-    // Digits, "." and Backspace pass, "," becomes "."; the keys beside the digits and all others
-    // are swallowed, in every field but Text1(16) and Text1(17): port and eNum take any key.
+    // Digits, "." and Backspace pass, "," becomes "."; all other keys are swallowed, but in the port and eNum.
     void keys()
     {
         QCOMPARE(typed(text2KeyPress, 0, "/0123456789:.,\b-a ä"), QString("0123456789..\b"));
         QCOMPARE(typed(text1KeyPress, 3, "2x5,5"), QString("25.5"));
         QCOMPARE(typed(text1KeyPress, 16, "80ab"), QString("80ab"));
         QCOMPARE(typed(text1KeyPress, 17, "-1,"), QString("-1,"));
-        // Esc goes one field lower, not from 0; Enter one higher, below 15 in Text1 and below 3
-        // in Text2; Tab is left to the window's focus chain. None of them is swallowed.
+        // Esc goes one field lower, Enter one higher, up to 15 in Text1 and 3 in Text2; Tab is the window's.
         QCOMPARE(decided(text1KeyPress(0, KeyEsc)), qMakePair(KeyEsc, -1));
         QCOMPARE(decided(text1KeyPress(1, KeyEsc)), qMakePair(KeyEsc, 0));
         QCOMPARE(decided(text1KeyPress(14, KeyEnter)), qMakePair(KeyEnter, 15));
@@ -82,8 +78,7 @@ private slots:
         QCOMPARE(text1LostFocus(16, "32000"), Passes);
         QCOMPARE(text1LostFocus(16, "32001"), refused(ControlArray::Text1, 16, Port));
         QCOMPARE(text1LostFocus(18, "999"), Passes);
-        // Of Text2 only the new IP address (0 to 3), strictly: 255.5 rounds to 256, a lone point is
-        // no number; a blank field passes.
+        // Of Text2 only the new IP address (0 to 3), strictly: 255.5 rounds to 256, "." is no number.
         QCOMPARE(text2LostFocus(0, "256"), refused(ControlArray::Text2, 0));
         QCOMPARE(text2LostFocus(3, "255"), Passes);
         QCOMPARE(text2LostFocus(3, "255.5"), refused(ControlArray::Text2, 3));

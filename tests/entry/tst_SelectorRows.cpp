@@ -1,8 +1,6 @@
 #include "TestMain.h"
 #include "entry/SelectorRows.h"
 
-#include <QTest>
-
 using namespace SelectorRows;
 
 // The caption in a ',' locale is checked with the radio reply that shows it.

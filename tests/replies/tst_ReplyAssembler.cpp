@@ -1,8 +1,6 @@
 #include "TestMain.h"
 #include "replies/ReplyAssembler.h"
 
-#include <QTest>
-
 // A LAN adapter's parameter reply: length byte 0x23, 2 + 35 = 37 bytes.
 static const QString LanReply = "FFAA00C923011CFFFEFFFE010100" "31303233C0A81CD7C0A81CFEFFFFFF00C0A81C0A015425";
 

@@ -2,7 +2,6 @@
 #include "replies/ReplyDecoder.h"
 
 #include <QRegularExpression>
-#include <QTest>
 
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "TestMain.h"
 #include "requests/NumberConversions.h"
 
-#include <QTest>
 #include <limits>
 
 using namespace NumberConversions;

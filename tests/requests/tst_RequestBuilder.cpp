@@ -2,8 +2,6 @@
 #include "requests/FrameFormat.h"
 #include "requests/RequestBuilder.h"
 
-#include <QTest>
-
 Q_DECLARE_METATYPE(RequestSnapshot)
 
 using RequestBuilder::TargetLan;

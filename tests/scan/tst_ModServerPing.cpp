@@ -6,7 +6,6 @@
 #include "scan/modServerPing.h"
 
 #include <QSignalSpy>
-#include <QTest>
 
 class TestModServerPing : public QObject
 {

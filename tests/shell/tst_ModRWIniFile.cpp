@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace modRWIniFile;
 using FileFaults::Fault;

@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace SettingsKeys;
 

@@ -3,8 +3,6 @@
 #include "TestMain.h"
 #include "shell/StatusLine.h"
 
-#include <QTest>
-
 class TestStatusLine : public QObject
 {
     Q_OBJECT

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QStringList>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -36,21 +35,16 @@ public:
         const QString tag = QStringLiteral("%1-%2").arg(::getpid()).arg(++built);
         m_scanner = "tessra-scan-" + tag;
         m_hosts = "tessra-hosts-" + tag;
-        const QString scanner = "-n " + m_scanner, hosts = "-n " + m_hosts;
-        QStringList steps = {"netns add " + m_scanner, "netns add " + m_hosts, scanner + " link set lo up",
-                             hosts + " link set lo up",
-                             scanner + " link add veth0 type veth peer name veth1 netns " + m_hosts,
-                             scanner + " address add " + address(ScannerHost) + "/24 dev veth0"};
+        // %1 is the scanner's namespace, %2 the hosts'; the first step that fails ends the script.
+        QString script = "set -e; ip netns add %1; ip netns add %2; ip -n %1 link set lo up; ip -n %2 link set lo up; "
+                         "ip -n %1 link add veth0 type veth peer name veth1 netns %2; "
+                         "ip -n %1 address add %3/24 dev veth0; ";
         for (int host : liveHosts)
-            steps << hosts + " address add " + address(host) + "/24 dev veth1";
-        steps << scanner + " link set veth0 up" << hosts + " link set veth1 up"
-              << hosts + " route add unreachable 10.73.92.0/24"
-              << scanner + " route add 10.73.92.0/24 via " + address(liveHosts.value(0, 1));
-        for (const QString &step : steps) {
-            if (!ip(step.split(' ')))
-                return;
-        }
-        if (!ip({"netns", "exec", m_hosts, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"}))
+            script += "ip -n %2 address add " + address(host) + "/24 dev veth1; ";
+        script += "ip -n %1 link set veth0 up; ip -n %2 link set veth1 up; "
+                  "ip -n %2 route add unreachable 10.73.92.0/24; ip -n %1 route add 10.73.92.0/24 via %4; "
+                  "ip netns exec %2 sh -c 'echo 1 > /proc/sys/net/ipv4/ip_forward'";
+        if (!shell(script.arg(m_scanner, m_hosts, address(ScannerHost), address(liveHosts.value(0, 1)))))
             return;
         m_home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
         const int inside = ::open(qPrintable("/run/netns/" + m_scanner), O_RDONLY | O_CLOEXEC);
@@ -66,8 +60,7 @@ public:
             ::setns(m_home, CLONE_NEWNET);
         if (m_home >= 0)
             ::close(m_home);
-        ip({"netns", "delete", m_scanner});
-        ip({"netns", "delete", m_hosts});
+        shell(QStringLiteral("ip netns delete %1; ip netns delete %2").arg(m_scanner, m_hosts));
     }
 
     TestNetwork(const TestNetwork &) = delete;
@@ -85,15 +78,14 @@ public:
     }
 
 private:
-    bool ip(const QStringList &arguments)
+    bool shell(const QString &script)
     {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral("ip"), arguments);
+        process.start(QStringLiteral("sh"), {QStringLiteral("-c"), script});
         if (process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
             return true;
-        if (m_error.isEmpty())
-            m_error = "ip " + arguments.join(' ') + ": " + QString::fromLocal8Bit(process.readAll()).trimmed();
+        m_error = QString::fromLocal8Bit(process.readAll()).trimmed();
         return false;
     }
 
