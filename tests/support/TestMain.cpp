@@ -1,6 +1,5 @@
 #include "TestMain.h"
 
-#include <QTest>
 #ifdef TESSRA_TEST_WINDOW
 #include <QApplication>
 using Application = QApplication;
