@@ -18,6 +18,7 @@ private slots:
         QTest::addColumn<int>("high");
         QTest::addColumn<int>("low");
         QTest::newRow("none ticked: 860 MHz and the bare pattern") << 0x000 << "F=860 MHz" << 160 << 0;
+        // A float shown with seven digits: 880.475, not 880.47498.
         QTest::newRow("all twelve: 5 kHz, then doubling 10 kHz steps") << 0xFFF << "F=880.475 MHz" << 175 << 255;
         QTest::newRow("received 4096: bit 12 alone ticks none") << 4096 << "F=860 MHz" << 160 << 0;
     }
