@@ -93,6 +93,7 @@ private slots:
         const QString home = "Bitte Homeadresse prüfen !\rDie Adresse darf nicht 0 sein !";
         const QString destination = "Bitte Zieladresse prüfen !\rDie Zieladresse darf nur zwischen 0 und 250 liegen !";
         QCOMPARE(CheckRadioAddresses("28", "0", "250"), Passes);
+        QCOMPARE(CheckRadioAddresses("300", "1", "1"), Passes); // the home address has no upper bound
         QCOMPARE(CheckRadioAddresses("", "999", "999"), refused(ControlArray::Text5, -1, home));
         QCOMPARE(CheckRadioAddresses("28", "251", "1"), refused(ControlArray::Text5, -1, destination));
         QCOMPARE(CheckRadioAddresses("28", "1", "-1"), refused(ControlArray::Text5, -1, destination));

@@ -122,6 +122,9 @@ private slots:
                                      "end: closing"};
 
         row("LAN adapter: gateway and destination fields, flags copied; no T-Diff line", LanReply, Lan);
+        row("preamble not checked: two other bytes decode the same", "0000" + LanReply.mid(4), Lan);
+        row("LAN heat-pump controller: no parameter line, no boxes", LanHead + "010E 00" + LanPayload,
+            Lan.mid(0, 3) + QStringList{"log [-> Device: LAN-Devices, Funktion=WärmepumpenController]", "end: closing"});
         row("port bytes C3 50 are port 50000; a solar tracker has flags", LanHead + "0150 00" + QByteArray(LanPayload).replace("0154", "C350"),
             {QString(Lan[2]).replace("Port 340", "Port 50000"), Lan[6]}, window(), "connectet|Check2");
         row("radio thermostat, ',' locale", RadioThermostat, Radio, window(Comma));

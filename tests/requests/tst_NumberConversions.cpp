@@ -32,6 +32,7 @@ private slots:
         QTest::newRow("-2.5 rounds to the even -2; no negative T-Diff") << "-2.5" << -2 << -2.5 << Fails;
         QTest::newRow("2,5: only T-Diff takes the comma") << "2,5" << Fails << 2.0 << 25;
         QTest::newRow("1,000: no group separator") << "1,000" << Fails << 1.0 << 10;
+        QTest::newRow("1.5.3x: a second point or a letter ends the number") << "1.5.3x" << Fails << 1.5 << 15;
         QTest::newRow("--5: a second sign ends the number") << "--5" << Fails << 0.0 << 0;
         QTest::newRow("5-2: a later minus ends the number") << "5-2" << Fails << 5.0 << 50;
         QTest::newRow("lowest 32-bit value") << "-2147483648" << std::numeric_limits<int>::min() << -2147483648.0 << Fails;

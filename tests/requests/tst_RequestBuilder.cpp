@@ -89,8 +89,10 @@ private slots:
         lenient.text3 = {"12x", "", "256", "3"};
         const QString copies = "; Check1: 0=1 1=0 2=1 3=1 4=2 5=0 6=0 7=1";
         QTest::newRow("parameter request to LAN eNum 1") << target(TargetLan, 1) << QByteArray("FFAA00C80C011CFFFEFFFE0101ED") << "long time-out";
+        QTest::newRow("measurement request to radio 22/1/2 eNum 3") << target(TargetRadio, 3) << QByteArray("FFAA00CE0C03160102FFFE0201F6") << "long time-out";
         QTest::newRow("radio destination read leniently: 12x, empty, 256") << lenient << QByteArray("FFAA00C80C030C0000FFFE0201E3") << "long time-out";
         QTest::newRow("Ch 3 of LAN switched on is 0x44") << target(TargetLan, 4, 2, 1) << QByteArray("FFAA00030D011CFFFEFFFE01016D44") << "long time-out; log [Sende Schalbefehl ]";
+        QTest::newRow("Ch 2 of radio switched off is 0x20") << target(TargetRadio, 4, 1, 0) << QByteArray("FFAA00030D03160102FFFE02014C20") << "long time-out; log [Sende Schalbefehl ]";
         QTest::newRow("AutoSend input 4 of radio is 0x80, short time-out") << target(TargetRadio, 5, 3) << QByteArray("FFAA00CF0D03160102FFFE02017880") << "long time-out; short time-out";
         QTest::newRow("command 6 is unknown: nothing is sent") << target(TargetLan, 6) << QByteArray() << "long time-out";
         QTest::newRow("target kind 2 is unknown: nothing is sent") << target(2, 1) << QByteArray() << "long time-out";

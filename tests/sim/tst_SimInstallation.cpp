@@ -52,9 +52,12 @@ private slots:
                "gateway eNum 2 on 10.0.1.0 port 340, standard destination 10.73.92.200";
         QTest::newRow("no address after the last")
             << "--address 255.255.255.255" << "" << "2 devices do not fit from 255.255.255.255 on";
+        QTest::newRow("unknown option") << "--adress 1.2.3.4" << "" << "Unknown option 'adress'.";
         QTest::newRow("port 0") << "--port 0" << "" << "--port takes a port from 1 to 65535";
         QTest::newRow("a name is no address")
             << "--address localhost" << "" << "--address takes an IPv4 address, such as 127.0.0.2";
+        QTest::newRow("--config names the file, here one that is empty")
+            << "--config /dev/null" << "" << "not JSON at character 0: illegal value";
         // Mistakes in the file are named with their place.
         QTest::newRow("not JSON") << "" << R"({"devices": [)" << "not JSON at character 13: unterminated array";
         QTest::newRow("no devices") << "" << R"({"devices": []})" << "devices: a list of at least one device";
@@ -79,8 +82,8 @@ private slots:
         QFETCH(QString, printed);
         QString out, help; // what it prints
         const SimOptions options = SimOptions::parse(("sim " + arguments).split(' ', Qt::SkipEmptyParts), out, help);
-        QFile example(EXAMPLE_INSTALLATION);
-        const QByteArray json = file.isEmpty() && example.open(QFile::ReadOnly) ? example.readAll() : file.toUtf8();
+        QFile given(options.configPath.isEmpty() ? QString(EXAMPLE_INSTALLATION) : options.configPath);
+        const QByteArray json = file.isEmpty() && given.open(QFile::ReadOnly) ? given.readAll() : file.toUtf8();
         QStringList errors;
         InstallationConfig config = InstallationConfig::fromJson(json, errors);
         if (!errors.isEmpty())
@@ -126,6 +129,7 @@ private slots:
                "wrong checksum EE, the body sums to ED\nincomplete frame, the connection ended: FFAA00C80C01";
         // A frame the device ignores: the row is named with its note.
         QTest::newRow("unknown command") << Lan << "FFAA00C90C011CFFFEFFFE0101EE" << "";
+        QTest::newRow("command 3 needs 1 payload bytes, 0 came") << Lan << "FFAA00030C011CFFFEFFFE010128" << "";
         QTest::newRow("command 202 needs 21 payload bytes, 4 came")
             << Lan << "FFAA00CA10011CFFFEFFFE0101A9C0A81C32" << "";
         QTest::newRow("refused port 0")
