@@ -23,12 +23,12 @@ struct ExactBytes
     std::vector<char> copy;
 };
 
-// Takes the fuzz input apart from its front; past its end every byte is 0.
+// Past the end of the input every byte is 0, and a run of bytes comes out shorter.
 struct InputReader
 {
     InputReader(const quint8 *data, std::size_t size) : rest(reinterpret_cast<const char *>(data), qsizetype(size)) {}
     quint8 byte() { return rest.isEmpty() ? 0 : quint8(bytes(1)[0]); }
-    QByteArrayView bytes(qsizetype count) // fewer at the end of the input
+    QByteArrayView bytes(qsizetype count)
     {
         const QByteArrayView part = rest.first(std::min(count, rest.size()));
         rest = rest.sliced(part.size());

@@ -1,9 +1,7 @@
 // DecodeReply on any bytes, with any state of the window it reads.
-//
 // Input: three bytes of window state, then the bytes that arrived. Byte 0, bits 0-1: the locale (C, German, US
 // English, or Arabic of Egypt with a decimal separator beyond Latin-1); bits 2-3: the frequency caption (as designed,
 // matching the boxes, or anything). Bytes 1 and 2: the twelve frequency boxes Check5, bit k is box k.
-//
 // Properties:
 // - nothing beyond what arrived is read: every decoding gets its bytes in a heap block of exactly their size;
 // - for every prefix of what arrived, the effects are the first effects of the whole (the decode-error line
@@ -24,41 +22,41 @@ using FrameFormat::MaxDecodedLength;
 
 namespace {
 
-constexpr int FirmwareCharacters = 4;
 const QString FirmwarePrefix = QStringLiteral("-> Firmware ");
+
+QString logText(const ReplyEffect *effect)
+{
+    const auto *log = effect ? std::get_if<ReplyEffects::WriteLog>(effect) : nullptr;
+    return log ? log->text : QString();
+}
 
 // The firmware line shows its four characters separated by "."; those that arrived are the first, so a prefix's
 // line is the whole's with its last places emptied.
 bool isFirmwareLineCut(const ReplyEffect &ofPrefix, const ReplyEffect &ofWhole)
 {
-    const auto *cut = std::get_if<ReplyEffects::WriteLog>(&ofPrefix);
-    const auto *full = std::get_if<ReplyEffects::WriteLog>(&ofWhole);
-    if (!cut || !full || !full->text.startsWith(FirmwarePrefix) || cut->text.size() > full->text.size())
-        return false;
-    QStringList places(FirmwareCharacters);
-    for (qsizetype k = 0; k < cut->text.size() - FirmwarePrefix.size() - (FirmwareCharacters - 1); ++k)
-        places[k] = full->text.mid(FirmwarePrefix.size() + 2 * k, 1);
-    return cut->text == FirmwarePrefix + places.join(u'.');
+    const QString cut = logText(&ofPrefix), full = logText(&ofWhole);
+    QStringList places(4);
+    for (qsizetype k = 0; k < 4 && k < cut.size() - FirmwarePrefix.size() - 3; ++k)
+        places[k] = full.mid(FirmwarePrefix.size() + 2 * k, 1);
+    return full.startsWith(FirmwarePrefix) && cut == FirmwarePrefix + places.join(u'.');
 }
 
 DecodedReply decodeAlone(QByteArrayView received, const ReplySnapshot &snapshot)
 {
     const DecodedReply decoded = DecodeReply(ExactBytes(received).view(), snapshot);
-    const ReplyEffect *lastEffect = decoded.effects.isEmpty() ? nullptr : &decoded.effects.last();
-    const auto *log = std::get_if<ReplyEffects::WriteLog>(lastEffect);
-    const QString last = log ? log->text : QString();
+    const QString last = logText(decoded.effects.isEmpty() ? nullptr : &decoded.effects.last());
     if (NothingReadable(received)) {
         require(decoded.end == ReplyEnd::NoData && decoded.effects.size() == 1 && last == "-> Error: keine Daten !"
                     && decoded.rxBuffer == received,
                 "blanks only give \"keine Daten\" and nothing else, and RxBuffer holds them");
         return decoded;
     }
-    require(decoded.end != ReplyEnd::NoData && last != "-> Error: keine Daten !", "readable bytes are data");
     const QByteArrayView counted = received.first(std::min<qsizetype>(received.size(), MaxDecodedLength));
     require(decoded.rxBuffer == counted.sliced(std::min<qsizetype>(counted.size(), FrameFormat::PreambleLength)),
             "RxBuffer is the body of the first 45 bytes");
-    require(decoded.end != ReplyEnd::Undecodable || last == "-> Error: kann Daten nicht dekodieren!!",
-            "an undecodable reply ends with the decode-error line");
+    require(decoded.end != ReplyEnd::NoData
+                && (decoded.end != ReplyEnd::Undecodable || last == "-> Error: kann Daten nicht dekodieren!!"),
+            "readable bytes are data; an undecodable reply ends with the decode-error line");
     return decoded;
 }
 
@@ -68,16 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
 {
     InputReader input(data, size);
     ReplySnapshot snapshot;
-    for (std::size_t k = 0; k < snapshot.text1.size(); ++k) { // named, so that a copy shows which text it took
-        snapshot.text1[k] = QStringLiteral("Text1(%1)").arg(k);
-        snapshot.text2[k] = QStringLiteral("Text2(%1)").arg(k);
-    }
-    for (std::size_t k = 0; k < snapshot.text3.size(); ++k)
-        snapshot.text3[k] = QStringLiteral("Text3(%1)").arg(k);
     const quint8 choices = input.byte(), low = input.byte(); // in this order
     const int boxes = low | input.byte() << 8;
-    for (int k = 0; k < SelectorRows::FrequencyBits; ++k)
-        snapshot.check5[std::size_t(k)] = (boxes >> k & 1) != 0;
+    snapshot.check5 = SelectorRows::frequencyBoxesFor(boxes);
     const QLocale locales[] = {QLocale::c(), QLocale("de_DE"), QLocale("en_US"), QLocale("ar_EG")};
     snapshot.locale = locales[choices & 3];
     const QString captions[] = {SelectorRows::InitialFrequencyCaption,

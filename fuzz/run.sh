@@ -7,7 +7,6 @@ cd "$(dirname "$0")/.."
 seconds="${1:-3600}"
 [ $# -gt 0 ] && shift
 sh scripts/install-deps.sh
-# Configured as scripts/test.sh configures its sanitizer build.
 cmake -S . -B build-asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DTESSRA_FUZZ=ON \
     -DTESSRA_FUZZ_SECONDS="$seconds" >/dev/null
 cmake --build build-asan --target fuzzers -j "$(nproc)"

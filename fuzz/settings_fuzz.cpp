@@ -1,7 +1,5 @@
 // The settings file, as start-up reads it and unload writes it, for any content of the file.
-//
 // Input: the content of TessraPrg.ini.
-//
 // Properties:
 // - start-up reads every key without failing and gets at most 255 characters;
 // - unload writes every key, and a second start-up reads the window's texts back exactly as they were;
@@ -27,11 +25,8 @@ using namespace modRWIniFile;
 
 namespace {
 
-constexpr int WholeValue = 1 << 20; // enough to read any value of a fuzz input whole
-constexpr int ProbeLimit = 24; // a file rarely names more; beyond them the check costs more than it finds
 constexpr int AddressRows = 4; // the first keys written, four parts joined with "."
 const QString Section = QString::fromLatin1(IniSection);
-
 // In memory where the system offers it: every write of the file ends with a flush to its disk, which would set
 // the pace of the whole run.
 const QTemporaryDir Folder((QFileInfo("/dev/shm").isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath())
@@ -56,7 +51,8 @@ void unload(const SettingsTexts &texts)
 }
 
 // The values a hand-written file gives the keys the window does not write, as a reader sees them: "[section]"
-// lines and the text before "=" of the lines after them (before the first section, the nameless one's).
+// lines and the text before "=" of the lines after them (before the first section, the nameless one's). A file
+// rarely names more than 24; beyond them the check costs more than it finds.
 QStringList othersIn(QByteArray content)
 {
     QSet<QString> seen;
@@ -71,10 +67,10 @@ QStringList othersIn(QByteArray content)
         if (line.startsWith(u'['))
             section = line.mid(1).section(u']', 0, 0).trimmed();
         else if (line.indexOf(u'=') > 0 && !line.startsWith(u';') && !line.startsWith(u'#') && !key.isEmpty()
-                 && values.size() < ProbeLimit && !seen.contains(name)) {
+                 && values.size() < 24 && !seen.contains(name)) {
             seen.insert(name);
             values << QStringLiteral("[%1] %2=").arg(section, key)
-                    + ReadIniValue(section, key, QStringLiteral("\x01missing"), IniPath, WholeValue);
+                    + ReadIniValue(section, key, QStringLiteral("\x01missing"), IniPath, 1 << 20);
         }
     }
     return values;
@@ -114,8 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
         field = QString::fromUtf8(lines[next++ % lines.size()]);
     typed.select = content.size() % 2;
     unload(typed);
-    const StoredValues wanted = settingsToStore(typed);
-    const StoredValues got = settingsToStore(startUp());
+    const StoredValues wanted = settingsToStore(typed), got = settingsToStore(startUp());
     for (qsizetype k = 0; k < wanted.size(); ++k) {
         const QString &value = wanted[k].second;
         if (canBeStored(value) && (k >= AddressRows || value.count(u'.') == AddressRows - 1))

@@ -4,18 +4,17 @@
 #include "TestMain.h"
 #include "WindowHarness.h"
 
-#include <QCheckBox>
 #include <QLabel>
-#include <QPushButton>
 
 using namespace WindowHarness;
 
 // One control of the window as a technician and a screen reader meet it.
 struct Control
 {
-    QString name, container, caption, accessible; // caption: a field's text
-    bool enabled = true, visible = true;
-    int maxLength = -1; // fields only
+    QString name, container, caption, accessible; // a field's or bare box's: the label on its left
+    bool enabled = true;
+    int maxLength = -1; // fields only: the typing limit and the text
+    QString text = QString();
 };
 Q_DECLARE_METATYPE(Control)
 
@@ -31,7 +30,6 @@ private slots:
     void controls();
     void windowAtLoad();
     void targetKindShowsItsFrames();
-    void inputCaptionsSitInTheirIndicators();
 
 private:
     std::unique_ptr<Window> m_w;
@@ -56,24 +54,19 @@ void TestLayout::controls_data()
     row({"cmdBeenden", "Frame3", "&beenden", "beenden"});
     row({"Frame1", win, "aktuelle LAN-Parameter", "aktuelle LAN-Parameter"});
     row({"Frame2", win, "neue LAN-Parameter", "neue LAN-Parameter"});
-    row({"Frame7", win, "aktuelle Funk-Parameter", "aktuelle Funk-Parameter", true, false});
-    row({"Frame8", win, "neue Funk-Parameter", "neue Funk-Parameter", true, false});
+    row({"Frame7", win, "aktuelle Funk-Parameter", "aktuelle Funk-Parameter"});
+    row({"Frame8", win, "neue Funk-Parameter", "neue Funk-Parameter"});
     row({"Frame6", win, "Funk/LAN-Gateway", "Funk/LAN-Gateway"});
-    row({"Label14", "Frame6", "IP-Adr.", ""});
-    row({"Label11", win, "bad Ping List", ""});
     row({"List2", win, "", "bad Ping List"});
-    row({"Label9", win, "Socket-Status:", ""});
-    row({"Label10", win, "??", ""});
-    row({"Label12", win, "Temperatur ?", ""});
     row({"List1", win, "", "Ereignisprotokoll"});
     for (int i = 0; i < 4; ++i) {
         const QString n = QString("(%1)").arg(i), ch = QString::number(i + 1);
         row({"Port1" + n, win, "Ch " + ch, "Ch " + ch});
-        row({"Shape1" + n, win, "", ""});
         row({"AutoSend" + n, win, "...", "AutoSend Inp " + ch});
-        row({"Label13" + n, win, "Inp " + ch, ""});
-        row({"Text4" + n, "Frame6", QStringList{"192", "168", "28", "209"}[i], "IP-Adr. " + ch, true, true, 3});
+        row({"Text4" + n, "Frame6", "IP-Adr.", "IP-Adr. " + ch, true, 3, QString("192.168.28.209").section('.', i, i)});
     }
+    // The LAN frames: four addresses of four octets, then port, eNum and the T-Diff values, the
+    // flags beside them. The current values are the device's, not to be edited.
     const QStringList lanFlags = {"OutStateMem",  "InStateMem",    "SysTimeOut",    "AutoTx InChg",
                                   "AutoTxRepeat", "T-Diff-Regler", "supr. HP Port", "M2M Comm"};
     for (int k = 0; k < 8; ++k) {
@@ -81,52 +74,38 @@ void TestLayout::controls_data()
         row({"Check1" + n, "Frame1", lanFlags[k], lanFlags[k], false});
         row({"Check2" + n, "Frame2", caption, caption});
     }
-    const QStringList text1 = {"192", "168", "28", "215", "219", "168", "28", "254", "255", "255",
-                               "255", "0",   "192", "128", "28", "2",  "340", "1", "1",   "1"};
-    const QStringList text2 = {"192", "168", "28", "1", "255", "254", "28", "254", "255", "255",
-                               "255", "0",   "192", "168", "28", "11", "340", "1", "1",  "1"};
-    const QStringList rows = {"IPAdresse", "Gateway", "SubnetMask", "StdDestIP"};
-    const QStringList singles = {"Port", "eNum", "TDiff Ein", "TDiff Aus"};
-    // The captions of the rows: Label1 to Label8, Label16 to Label19, Label15(16) to (19).
-    const QStringList captions = rows + singles.mid(0, 2);
-    for (int k = 0; k < 6; ++k) {
-        row({QString("Label%1").arg(k < 4 ? k + 1 : k + 12), "Frame1", captions[k], ""});
-        row({QString("Label%1").arg(k < 4 ? k + 5 : k + 14), "Frame2", captions[k], ""});
-    }
-    for (int k = 16; k < 20; ++k)
-        row({QString("Label15(%1)").arg(k), k < 18 ? "Frame1" : "Frame2", singles[2 + k % 2], ""});
+    const QStringList lanRows = {"IPAdresse", "Gateway", "SubnetMask", "StdDestIP", "Port", "eNum", "TDiff Ein",
+                                 "TDiff Aus"};
+    const QStringList text1 = QString("192 168 28 215 219 168 28 254 255 255 255 0 192 128 28 2 340 1 1 1").split(' ');
+    const QStringList text2 = QString("192 168 28 1 255 254 28 254 255 255 255 0 192 168 28 11 340 1 1 1").split(' ');
     for (int i = 0; i < 20; ++i) {
-        const QString access = i < 16 ? rows[i / 4] + " " + QString::number(i % 4 + 1) : singles[i - 16];
-        const QString n = QString("(%1)").arg(i);
-        row({"Text1" + n, "Frame1", text1[i], access, i < 18, true, i < 16 ? 3 : 5});
-        row({"Text2" + n, "Frame2", text2[i], access, true, true, i < 16 ? 3 : 5});
+        const QString n = QString("(%1)").arg(i), caption = lanRows[i < 16 ? i / 4 : i - 12];
+        const QString access = i < 16 ? caption + " " + QString::number(i % 4 + 1) : caption;
+        row({"Text1" + n, "Frame1", caption, access, i < 18, i < 16 ? 3 : 5, text1[i]});
+        row({"Text2" + n, "Frame2", caption, access, true, i < 16 ? 3 : 5, text2[i]});
     }
+    // The radio frames: six fields, flags beside them, the frequency and power rows below.
     const QStringList funkFlags = {"OutStateMem", "InStateMem", "SysTimeOut", "AutoTx InChg", "AutoTx Repeat",
                                    "T-Diff Regler"};
     const QStringList funk = {"Home-Adresse", "Dev-Adr High", "Dev-Adr Low", "eNum", "TDiff Ein", "TDiff Aus"};
-    const QStringList text3 = {"28", "1", "22", "123", "1.2", "1.1"};
-    const QStringList text5 = {"28", "1", "22", "2", "4.0", "2.0"};
+    const QStringList text3 = QString("28 1 22 123 1.2 1.1").split(' ');
+    const QStringList text5 = QString("28 1 22 2 4.0 2.0").split(' ');
     for (int k = 0; k < 6; ++k) {
         const QString n = QString("(%1)").arg(k);
-        row({QString("Label15(%1)").arg(QList<int>{0, 1, 2, 4, 5, 6}[k]), "Frame7", funk[k], "", true, false});
-        row({QString("Label15(%1)").arg(QList<int>{7, 8, 9, 10, 11, 13}[k]), "Frame8", funk[k], "", true, false});
-        row({"Check3" + n, "Frame7", funkFlags[k], funkFlags[k], false, false});
-        row({"Check4" + n, "Frame8", funkFlags[k], funkFlags[k], k != 3 && k != 4, false});
-        row({"Text3" + n, "Frame7", text3[k], funk[k], k < 4, false, k < 3 ? 3 : 4});
-        row({"Text5" + n, "Frame8", text5[k], funk[k], true, false, k < 4 ? 32767 : 4});
+        row({"Check3" + n, "Frame7", funkFlags[k], funkFlags[k], false});
+        row({"Check4" + n, "Frame8", funkFlags[k], funkFlags[k], k != 3 && k != 4});
+        row({"Text3" + n, "Frame7", funk[k], funk[k], k < 4, k < 3 ? 3 : 4, text3[k]});
+        row({"Text5" + n, "Frame8", funk[k], funk[k], true, k < 4 ? 32767 : 4, text5[k]});
     }
+    // The bit boxes, highest bit on the left, are captioned by the value they give.
     for (int k = 0; k < 12; ++k) {
-        row({QString("Check5(%1)").arg(k), "Frame7", "", QString("Frequenz Bit %1").arg(k), true, false});
-        row({QString("Check7(%1)").arg(k), "Frame8", "", QString("Frequenz Bit %1").arg(k), true, false});
+        row({QString("Check5(%1)").arg(k), "Frame7", "F=860 Mhz", QString("Frequenz Bit %1").arg(k)});
+        row({QString("Check7(%1)").arg(k), "Frame8", "F=860 Mhz", QString("Frequenz Bit %1").arg(k)});
     }
     for (int k = 0; k < 3; ++k) {
-        row({QString("Check6(%1)").arg(k), "Frame7", "", QString("Sendeleistung Bit %1").arg(k), false, false});
-        row({QString("Check8(%1)").arg(k), "Frame8", "", QString("Sendeleistung Bit %1").arg(k), true, false});
+        row({QString("Check6(%1)").arg(k), "Frame7", "TX-Pwr -0 dB", QString("Sendeleistung Bit %1").arg(k), false});
+        row({QString("Check8(%1)").arg(k), "Frame8", "TX-Pwr -0 dB", QString("Sendeleistung Bit %1").arg(k)});
     }
-    row({"Label15(3)", "Frame7", "F=860 Mhz", "", true, false});
-    row({"Label15(14)", "Frame8", "F=860 Mhz", "", true, false});
-    row({"Label15(12)", "Frame7", "TX-Pwr -0 dB", "", true, false});
-    row({"Label15(15)", "Frame8", "TX-Pwr -0 dB", "", true, false});
 }
 
 void TestLayout::controls()
@@ -138,30 +117,40 @@ void TestLayout::controls()
     QString caption;
     if (auto *b = qobject_cast<QAbstractButton *>(control))
         caption = b->text();
-    else if (auto *l = qobject_cast<QLabel *>(control))
-        caption = l->text();
     else if (auto *g = qobject_cast<QGroupBox *>(control))
         caption = g->autoFillBackground() ? g->title() : "(not opaque: would show what lies beneath)";
-    else if (auto *e = qobject_cast<QLineEdit *>(control))
-        caption = e->text();
+    if (caption.isEmpty())
+        for (auto *label : control->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+            if (label->y() == control->y() && label->geometry().right() < control->x())
+                caption = label->text();
+    if (auto *field = qobject_cast<QLineEdit *>(control)) {
+        QCOMPARE(field->text(), c.text);
+        QCOMPARE(field->maxLength(), c.maxLength);
+    }
     QCOMPARE(caption, c.caption);
     QCOMPARE(control->accessibleName(), c.accessible);
     QCOMPARE(control->isEnabled(), c.enabled);
-    QCOMPARE(control->isVisibleTo(m_w->window.get()), c.visible);
-    if (auto *e = qobject_cast<QLineEdit *>(control))
-        QCOMPARE(e->maxLength(), c.maxLength);
 }
 
 void TestLayout::windowAtLoad()
 {
-    Window w;
-    QCOMPARE(w.window->windowTitle(), QString("Korvan-Programmer (Lan und Funk), Version 1.000.031"));
-    QCOMPARE(w.window->minimumSize(), w.window->maximumSize());
-    QVERIFY(w.log().isEmpty());
-    // The status refresh runs from the load on, the other timers only when asked.
-    QCOMPARE(w.child<QTimer>("Timer2")->interval(), 300);
-    QVERIFY(w.child<QTimer>("Timer2")->isActive());
-    QVERIFY(!w.child<QTimer>("Timer1")->isActive() && !w.child<QTimer>("Timer3")->isActive());
+    const frmMain *w = m_w->window.get();
+    QCOMPARE(w->windowTitle(), QString("Korvan-Programmer (Lan und Funk), Version 1.000.031"));
+    QVERIFY(w->minimumSize() == QSize(965, 644) && w->maximumSize() == QSize(965, 644));
+    QVERIFY(w->font().pixelSize() == 11 && w->font().families().value(0) == "Liberation Sans");
+    QVERIFY(!m_w->child("Frame7")->isVisibleTo(w) && !m_w->child("Frame8")->isVisibleTo(w));
+    // The status refresh runs from the load on, slower until the first activation.
+    QVERIFY(m_w->child<QTimer>("Timer2")->isActive() && m_w->child<QTimer>("Timer2")->interval() == 300);
+    // The captions Label15(0) to (19) make one control array.
+    for (int k = 0; k < 20; ++k)
+        QVERIFY2(m_w->child<QLabel>(QString("Label15(%1)").arg(k)), qPrintable(QString::number(k)));
+    // The input indicators, each with its caption "Inp 1" to "Inp 4" centred, 80 twips (5 pixels) below its top.
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(m_w->child(QString("Shape1(%1)").arg(i))->geometry(), QRect(808, 456 + 32 * i, 129, 25));
+        const auto *label = m_w->child<QLabel>(QString("Label13(%1)").arg(i));
+        QCOMPARE(label->text(), QString("Inp %1").arg(i + 1));
+        QVERIFY(qAbs(label->geometry().center().x() - 872) <= 1 && label->y() == 461 + 32 * i);
+    }
 }
 
 void TestLayout::targetKindShowsItsFrames()
@@ -170,43 +159,25 @@ void TestLayout::targetKindShowsItsFrames()
     QVERIFY(w.showAndActivate());
     auto *combo = w.child<QComboBox>("Combo1");
     QCOMPARE((QStringList{combo->itemText(0), combo->itemText(1)}), (QStringList{"LAN", "Funk"}));
-    const auto shown = [&](const QStringList &names) {
-        QStringList visible;
-        for (const QString &name : names)
-            visible << (w.child(name)->isVisible() ? name : "-");
-        return visible.join(' ');
+    // What a person sees and may use: its name; "(name)" if it is locked, "-" if hidden.
+    const auto seen = [&] {
+        QStringList all;
+        for (const char *name : {"Frame1", "Frame2", "Frame7", "Frame8", "Label11", "List2", "Frame4", "AutoSend(0)",
+                                 "Check2(4)", "Text2(18)", "Text2(19)", "Text5(4)", "Text5(5)"}) {
+            QWidget *control = w.child(name);
+            all << (!control->isVisible() ? "-" : control->isEnabled() ? name : QString("(%1)").arg(name));
+        }
+        return all.join(' ');
     };
-    const QStringList frames = {"Frame1", "Frame2", "Frame7", "Frame8", "Label11", "List2", "Frame6", "List1"};
-    for (int kind : {1, 0}) {
-        w.chooseTarget(kind);
-        const bool lan = kind == 0;
-        QCOMPARE(shown(frames), lan ? "Frame1 Frame2 - - Label11 List2 Frame6 List1" : "- - Frame7 Frame8 - - Frame6 List1");
-        QCOMPARE(w.child("Frame4")->isEnabled(), lan);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(w.child(QString("AutoSend(%1)").arg(i))->isEnabled(), lan);
-        QVERIFY(w.controlsEnabled() && w.child("Port1(0)")->isEnabled());
-    }
-    // The radio frames take the places of the LAN frames, wider.
-    QCOMPARE(w.child("Frame7")->pos(), w.child("Frame1")->pos());
-    QCOMPARE(w.child("Frame8")->y(), w.child("Frame2")->y());
-    QVERIFY(w.child("Frame7")->width() > w.child("Frame1")->width());
-    // Each switch matches the fields that follow a box to it: AutoTxRepeat and the
-    // new LAN T-Diff fields are locked while their boxes are unticked, and so are
-    // the new radio T-Diff fields once Funk has been chosen.
-    QVERIFY(!w.child("Check2(4)")->isEnabled() && !w.child("Text2(18)")->isEnabled() && !w.child("Text2(19)")->isEnabled());
-    QVERIFY(!w.child("Text5(4)")->isEnabled() && !w.child("Text5(5)")->isEnabled());
-}
-
-void TestLayout::inputCaptionsSitInTheirIndicators()
-{
-    Window w;
-    for (int i = 0; i < 4; ++i) {
-        const QRect shape = w.child(QString("Shape1(%1)").arg(i))->geometry();
-        const QRect label = w.child(QString("Label13(%1)").arg(i))->geometry();
-        QVERIFY2(qAbs(shape.center().x() - label.center().x()) <= 1, qPrintable(QString::number(i)));
-        // 80 twips below the indicator's top edge.
-        QVERIFY(qAbs((label.top() - shape.top()) * 15 - 80) <= 8);
-    }
+    // Each switch matches the fields that follow a box to it: AutoTxRepeat and the new T-Diff
+    // fields are locked while their boxes are unticked.
+    w.chooseTarget(1);
+    QCOMPARE(seen(), "- - Frame7 Frame8 - - (Frame4) (AutoSend(0)) - - - (Text5(4)) (Text5(5))");
+    w.chooseTarget(0);
+    QCOMPARE(seen(), "Frame1 Frame2 - - Label11 List2 Frame4 AutoSend(0) (Check2(4)) (Text2(18)) (Text2(19)) - -");
+    // The radio frames lie where the LAN frames do, wider.
+    QCOMPARE(w.child("Frame7")->geometry(), QRect(8, 72, 433, 169));
+    QCOMPARE(w.child("Frame8")->geometry(), QRect(448, 72, 433, 169));
 }
 
 TESSRA_TEST(TestLayout)

@@ -6,14 +6,6 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
-
-static quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 class TestQtSocketComponent : public QObject
 {
@@ -67,13 +59,15 @@ private slots:
         connect(sw.get(), &SocketComponent::readyToWrite, this, [&] { reported << "ready"; });
         connect(sw.get(), &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
         connect(sw.get(), &SocketComponent::errorOccurred, this, [&](int, const QString &text) { reported << text; });
-        // Before the device listens, it refuses the connection.
-        const quint16 port = freePort();
+        // Before the device listens, it refuses the connection. It sits on another loopback address, so both
+        // ends can use the same port.
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress("127.0.0.2"), 0));
+        const quint16 port = device.serverPort();
+        device.close();
         QVERIFY(sw->setLocalPort(port) && sw->setRemotePort(port) && sw->connectToHost("127.0.0.2"));
         QTRY_COMPARE(reported, QStringList{"Connection refused"});
         QVERIFY(sw->state() == SocketComponent::Error && !sw->write("x"));
-        // The device sits on another loopback address, so both ends can use the same port.
-        QTcpServer device;
         QVERIFY(device.listen(QHostAddress("127.0.0.2"), port) && sw->connectToHost("127.0.0.2"));
         QTRY_COMPARE(reported, (QStringList{"Connection refused", "connected", "ready"}));
         QCOMPARE(sw->state(), int(SocketComponent::Connect));

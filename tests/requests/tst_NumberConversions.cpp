@@ -1,18 +1,16 @@
 #include "TestMain.h"
 #include "requests/NumberConversions.h"
 
-#include <QTest>
 #include <limits>
 
 using namespace NumberConversions;
 
 namespace {
 constexpr int Fails = -1; // the conversion gives no value
-constexpr double Infinity = std::numeric_limits<double>::infinity();
 const QString Huge = QStringLiteral("1") + QString(400, u'0'); // beyond any double
 int orFails(std::optional<qint32> value) { return value ? *value : Fails; }
 int orFails(std::optional<quint8> value) { return value ? *value : Fails; }
-QPair<int, int> ports(const QString &text) { return {orFails(portBytes(text).high), orFails(portBytes(text).low)}; }
+QPair<int, int> bytesOf(const QString &text) { return {orFails(portBytes(text).high), orFails(portBytes(text).low)}; }
 } // namespace
 
 class TestNumberConversions : public QObject
@@ -32,7 +30,6 @@ private slots:
         QTest::newRow("blanks, tabs and line ends inside") << " 1\t2 .5\n" << Fails << 12.5 << 125;
         QTest::newRow("2.5: a half rounds to the even 2") << "2.5" << 2 << 2.5 << 25;
         QTest::newRow("-2.5 rounds to the even -2; no negative T-Diff") << "-2.5" << -2 << -2.5 << Fails;
-        QTest::newRow("2.51: more than a half") << "2.51" << 3 << 2.51 << 25;
         QTest::newRow("2,5: only T-Diff takes the comma") << "2,5" << Fails << 2.0 << 25;
         QTest::newRow("1,000: no group separator") << "1,000" << Fails << 1.0 << 10;
         QTest::newRow("1.5.3x: a second point or a letter ends the number") << "1.5.3x" << Fails << 1.5 << 15;
@@ -42,7 +39,7 @@ private slots:
         QTest::newRow("highest 32-bit value") << "2147483647" << std::numeric_limits<int>::max() << 2147483647.0 << Fails;
         QTest::newRow("beyond 32 bits") << "2147483648" << Fails << 2147483648.0 << Fails;
         QTest::newRow("inf is no number") << "inf" << Fails << 0.0 << 0;
-        QTest::newRow("too large for a double") << Huge << Fails << Infinity << Fails;
+        QTest::newRow("too large for a double") << Huge << Fails << std::numeric_limits<double>::infinity() << Fails;
         QTest::newRow("too small for a double") << "0." + Huge.mid(1) + "1" << Fails << 0.0 << 0;
         QTest::newRow("25.5 is the largest T-Diff") << "25.5" << 26 << 25.5 << 255;
         QTest::newRow("25.6 is beyond a byte of tenths") << "25.6" << 26 << 25.6 << Fails;
@@ -61,19 +58,12 @@ private slots:
         QCOMPARE(orFails(tDiffByte(text)), tenths);
     }
 
-    // A byte takes 0 to 255; a port goes high byte first, a fraction rounds its low byte.
-    void bytesAndPorts()
+    // A port goes high byte first, a fraction rounds its low byte; no byte takes -1.
+    void portGoesHighByteFirst()
     {
-        QCOMPARE(orFails(leadingWholeNumber("2.5x")), 2);
-        QCOMPARE(orFails(leadingWholeNumber(Huge)), Fails);
-        QCOMPARE(orFails(toByte(0)), 0);
-        QCOMPARE(orFails(toByte(255)), 255);
-        QCOMPARE(orFails(toByte(256)), Fails);
-        QCOMPARE(orFails(toByte(-1)), Fails);
-        QCOMPARE(ports("256"), qMakePair(1, 0));
-        QCOMPARE(ports("65535"), qMakePair(255, 255));
-        QCOMPARE(ports("5000.7"), qMakePair(19, 137));
-        QCOMPARE(ports("-1"), qMakePair(Fails, Fails));
+        QCOMPARE(bytesOf("256"), qMakePair(1, 0));
+        QCOMPARE(bytesOf("5000.7"), qMakePair(19, 137));
+        QCOMPARE(bytesOf("-1"), qMakePair(Fails, Fails));
     }
 };
 

@@ -3,8 +3,6 @@
 #include "TestMain.h"
 #include "scan/IcmpMessage.h"
 
-#include <QTest>
-
 using enum IcmpMessage::Framing;
 Q_DECLARE_METATYPE(IcmpMessage::Framing)
 

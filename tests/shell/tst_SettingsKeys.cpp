@@ -2,30 +2,8 @@
 
 #include "TestMain.h"
 #include "shell/SettingsKeys.h"
-#include "shell/modRWIniFile.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace SettingsKeys;
-
-namespace {
-
-template<std::size_t N>
-QStringList list(const std::array<QString, N> &fields)
-{
-    return QStringList(fields.begin(), fields.end());
-}
-
-// Every field: Text1 to Text5 by their indices, then Combo1, FLPort and FLGateway.
-QStringList fields(const SettingsTexts &t)
-{
-    return list(t.text1) + list(t.text2) + list(t.text3) + list(t.text4) + list(t.text5)
-        + QStringList{QString::number(t.select), t.flPort, t.flGateway};
-}
-
-} // namespace
 
 class TestSettingsKeys : public QObject
 {
@@ -45,32 +23,27 @@ private slots:
         before.text5[4] = "0,5";
         before.text5[5] = "1,5";
         before.select = SelectFunk;
-        QTemporaryDir dir;
-        const QString path = modRWIniFile::InitIniPath(dir.path());
-        for (const auto &[key, value] : settingsToStore(before))
-            QVERIFY(modRWIniFile::WriteIniValue(IniSection, key, value, path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("[TessraProg]\nIPAdresse=192.168.0.10\nGateWay=192.168.0.1\n"
-                                            "SubnetMask=255.255.255.0\nStdDestIp=192.168.0.2\nPort=5000\n"
-                                            "eNumLan=12\nSelect=1\nDAdrH=\nDAdrL=4\neNumFunk=5\n"
-                                            "TDiffOnFunk=0,5\nTDiffOffFunk=1,5\nTDiffOnLan=2,5\nTDiffOffLan=3,5\n"));
-        const auto read = [&path](const QString &key) {
-            return modRWIniFile::ReadIniValue(IniSection, key, QString(), path, modRWIniFile::IniBufferSize);
-        };
+        QMap<QString, QString> file; // the settings file compares keys without regard to case
+        QStringList written;
+        for (const auto &[key, value] : settingsToStore(before)) {
+            file[key.toLower()] = value;
+            written << key + '=' + value;
+        }
+        QCOMPARE(written.join(' '), "IPAdresse=192.168.0.10 GateWay=192.168.0.1 SubnetMask=255.255.255.0 "
+                                    "StdDestIp=192.168.0.2 Port=5000 eNumLan=12 Select=1 DAdrH= DAdrL=4 eNumFunk=5 "
+                                    "TDiffOnFunk=0,5 TDiffOffFunk=1,5 TDiffOnLan=2,5 TDiffOffLan=3,5");
+        const auto read = [&file](const QString &key) { return file.value(key.toLower()); };
         SettingsTexts after;
         applyStoredSettings(after, read);
-        QCOMPARE(fields(after), fields(before));
+        QVERIFY(after == before);
 
-        const StoredValues edits{
-            {"IPAdresse", "10.1"}, {"StdDestIp", "1.2.3.4.5.6"}, {"FLGateway", "1.2.3.4"}, {"Select", "-1"}};
-        for (const auto &[key, value] : edits)
-            QVERIFY(modRWIniFile::WriteIniValue(IniSection, key, value, path));
+        file.insert(QMap<QString, QString>{
+            {"ipadresse", "10.1"}, {"stddestip", "1.2.3.4.5.6"}, {"flgateway", "1.2.3.4"}, {"select", "-1"}});
         applyStoredSettings(after, read);
-        QCOMPARE(list(after.text1).mid(0, 17), (QStringList{"10", "1", "0", "10", "192", "168", "0", "1", "255", "255",
-                                                          "255", "0", "1", "2", "3", "4", "5000"}));
-        QCOMPARE(list(after.text4), (QStringList{"1", "2", "3", "4"}));
-        QCOMPARE(after.flGateway, "1.2.3.4");
+        QCOMPARE(QStringList(after.text1.begin(), after.text1.begin() + 17),
+                 (QStringList{"10", "1", "0", "10", "192", "168", "0", "1", "255", "255", "255", "0", "1", "2", "3",
+                              "4", "5000"}));
+        QCOMPARE(QStringList(after.text4.begin(), after.text4.end()), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(after.select, SelectLan);
     }
 };

@@ -1,15 +1,18 @@
 #pragma once
 
 // A device on loopback that speaks the protocol's framing: it takes one
-// request per connection (2 + length byte bytes), keeps it, and answers as it
-// is told: at once or late, whole or byte by byte, not at all, or, like the
-// radio/LAN gateway, by dropping the caller and calling the tool back.
+// request per connection (2 + length byte bytes), keeps it, and answers with
+// what was queued for it: at once or late, whole or byte by byte, closing or
+// resetting the connection after it, or, like the radio/LAN gateway, by dropping
+// the caller and calling the tool back. With nothing queued it stays silent.
 
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <sys/socket.h>
 
 #include <deque>
 #include <memory>
@@ -21,10 +24,10 @@ public:
     {
         QByteArray bytes;
         int delayMs = 0;
-        bool bytewise = false; // one byte per segment, 20 ms apart
+        bool bytewise = false; // one byte per segment, GapMs apart
         bool closeAfter = false;
         bool callBack = false; // drops the caller, answers on a connection of its own to the tool
-        bool silent = false; // takes the request, never answers, never closes
+        bool resetAfter = false; // resets the connection instead of closing it
     };
 
     // The tool listens on 127.0.0.1, on the same port.
@@ -39,14 +42,20 @@ public:
 
     bool isListening() const { return m_server.isListening(); }
     void answerNext(const Answer &answer) { m_answers.push_back(answer); }
-    // Connects to the tool unasked and sends as an answer would.
-    void callTool(const Answer &answer) { deliver(connectToTool(), answer); }
+    // Connects to the tool unasked and sends as an answer would once connected.
+    void callTool(const Answer &answer)
+    {
+        auto *socket = new QTcpSocket(this);
+        connect(socket, &QTcpSocket::connected, this, [this, socket, answer] { write(socket, answer); });
+        socket->connectToHost(QHostAddress::LocalHost, m_port);
+    }
 
     QList<QByteArray> requests;
     QList<quint16> callerPorts;
-    int callBacks = 0;
 
 private:
+    static constexpr int GapMs = 20;
+
     void serve(QTcpSocket *socket)
     {
         socket->setParent(this);
@@ -64,50 +73,33 @@ private:
             const Answer answer = m_answers.front();
             m_answers.pop_front();
             if (!answer.callBack)
-                return deliver(socket, answer);
+                return write(socket, answer);
             socket->disconnectFromHost();
-            ++callBacks;
             // The radio round trip takes its time before the gateway calls.
-            QTimer::singleShot(answer.delayMs, this, [this, answer] { deliver(connectToTool(), {answer.bytes}); });
+            QTimer::singleShot(answer.delayMs, this, [this, answer] { callTool({answer.bytes}); });
         });
     }
 
-    QTcpSocket *connectToTool()
+    void write(QTcpSocket *socket, const Answer &answer)
     {
-        auto *socket = new QTcpSocket(this);
-        socket->connectToHost(QHostAddress::LocalHost, m_port);
-        return socket;
-    }
-
-    void deliver(QTcpSocket *socket, const Answer &answer)
-    {
-        if (answer.silent)
-            return;
         QPointer<QTcpSocket> target(socket);
-        QTimer::singleShot(answer.delayMs, this, [this, target, answer] {
-            if (!target)
-                return;
-            if (target->state() != QAbstractSocket::ConnectedState) {
-                connect(target, &QTcpSocket::connected, this, [this, target, answer] {
-                    deliver(target, {answer.bytes, 0, answer.bytewise, answer.closeAfter});
-                }, Qt::SingleShotConnection);
-                return;
-            }
-            constexpr int GapMs = 20;
-            const int pieces = answer.bytewise ? int(answer.bytes.size()) : 1;
-            for (int i = 0; i < pieces; ++i) {
-                const QByteArray piece = answer.bytewise ? answer.bytes.mid(i, 1) : answer.bytes;
-                QTimer::singleShot(i * GapMs, this, [target, piece] {
-                    if (target)
-                        target->write(piece);
-                });
-            }
-            if (answer.closeAfter)
-                QTimer::singleShot((pieces - 1) * GapMs, this, [target] {
-                    if (target)
-                        target->disconnectFromHost();
-                });
-        });
+        const int pieces = answer.bytewise ? int(answer.bytes.size()) : 1;
+        for (int i = 0; i < pieces; ++i) {
+            const QByteArray piece = answer.bytewise ? answer.bytes.mid(i, 1) : answer.bytes;
+            QTimer::singleShot(answer.delayMs + i * GapMs, this, [target, piece] {
+                if (target)
+                    target->write(piece);
+            });
+        }
+        if (answer.closeAfter || answer.resetAfter)
+            QTimer::singleShot(answer.delayMs + (pieces - 1) * GapMs, this, [target, answer] {
+                // With a zero linger time, closing resets the connection instead of ending it.
+                const linger abrupt{1, 0};
+                if (target && answer.resetAfter)
+                    setsockopt(int(target->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abrupt, sizeof abrupt);
+                if (target)
+                    target->disconnectFromHost();
+            });
     }
 
     QTcpServer m_server;

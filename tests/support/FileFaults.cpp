@@ -23,7 +23,6 @@ std::atomic<int> struck{0};
 std::mutex lock; // guards the rest while a fault is armed
 std::string folder, vanishing;
 int writesBeforeFull = 0, newFiles = 0;
-bool full = false;
 
 bool inFolder(const std::string &path)
 {
@@ -46,7 +45,6 @@ FileFaults::Armed::Armed(const Arming &arming)
     vanishing = arming.file.toStdString();
     writesBeforeFull = arming.writesBeforeFull;
     newFiles = struck = 0;
-    full = false;
     armed = folder.empty() ? Fault::None : arming.fault;
 }
 
@@ -82,13 +80,8 @@ extern "C" ssize_t write(int fd, const void *bytes, size_t count)
         const std::lock_guard guard(lock);
         char target[4096];
         const ssize_t length = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
-        if (newFiles > writesBeforeFull && length > 0 && inFolder(std::string(target, std::size_t(length)))) {
-            if (full)
-                return refuse(ENOSPC);
-            full = true;
-            ++struck; // what still fits goes in
-            return next(fd, bytes, count / 2);
-        }
+        if (newFiles > writesBeforeFull && length > 0 && inFolder(std::string(target, std::size_t(length))))
+            return refuse(ENOSPC);
     }
     return next(fd, bytes, count);
 }

@@ -9,7 +9,7 @@ namespace FileFaults {
 
 enum class Fault {
     None,
-    DiskFull,          // after writesBeforeFull new files, a write takes half its bytes, every later one ENOSPC
+    DiskFull,          // once more than writesBeforeFull new files were created, every write there: ENOSPC
     ReadOnlyFolder,    // creating a file, or opening one for writing, fails with EACCES
     VanishBeforeWrite, // file is removed whenever a file is created, as between its read and its write
 };

@@ -1,6 +1,5 @@
 #include "TestMain.h"
 
-#include <QTest>
 #ifdef TESSRA_TEST_WINDOW
 #include <QApplication>
 using Application = QApplication;
@@ -13,13 +12,11 @@ using Application = QCoreApplication;
 #include <memory>
 #include <string>
 
-namespace {
-std::map<std::string, std::function<QObject *()>> &tests()
+static std::map<std::string, std::function<QObject *()>> &tests()
 {
     static std::map<std::string, std::function<QObject *()>> registered;
     return registered;
 }
-} // namespace
 
 int TestMain::add(const char *name, std::function<QObject *()> make)
 {

@@ -1,16 +1,13 @@
 #pragma once
 
-// A network of its own for the ping tests and the scan benchmark. The calling
-// thread moves into a fresh network namespace, the scanner (10.73.91.254/24),
-// whose veth link leads to a second namespace holding the live hosts of
-// 10.73.91.0/24. Host .1 routes to 10.73.92.0/24 and reports that network
-// unreachable. Nothing sent there leaves the two namespaces, which are
-// removed again at the end. Needs root and the ip tool (iproute2).
+// A network of its own for the ping tests and the scan benchmark. The calling thread moves into a fresh network
+// namespace, the scanner (10.73.91.254/24), whose veth link leads to a second namespace holding the live hosts of
+// 10.73.91.0/24. Host .1 routes to 10.73.92.0/24 and reports that network unreachable. Nothing sent there leaves
+// the two namespaces, which are removed again at the end. Needs root and the ip tool (iproute2).
 
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QStringList>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -38,28 +35,23 @@ public:
         const QString tag = QStringLiteral("%1-%2").arg(::getpid()).arg(++built);
         m_scanner = "tessra-scan-" + tag;
         m_hosts = "tessra-hosts-" + tag;
-        QStringList steps = {"netns add " + m_scanner, "netns add " + m_hosts,
-                             "-n " + m_scanner + " link set lo up", "-n " + m_hosts + " link set lo up",
-                             "-n " + m_scanner + " link add veth0 type veth peer name veth1 netns " + m_hosts,
-                             "-n " + m_scanner + " address add " + address(ScannerHost) + "/24 dev veth0"};
+        // %1 is the scanner's namespace, %2 the hosts'; the first step that fails ends the script.
+        QString script = "set -e; ip netns add %1; ip netns add %2; ip -n %1 link set lo up; ip -n %2 link set lo up; "
+                         "ip -n %1 link add veth0 type veth peer name veth1 netns %2; "
+                         "ip -n %1 address add %3/24 dev veth0; ";
         for (int host : liveHosts)
-            steps << "-n " + m_hosts + " address add " + address(host) + "/24 dev veth1";
-        steps << "-n " + m_scanner + " link set veth0 up" << "-n " + m_hosts + " link set veth1 up"
-              << "-n " + m_hosts + " route add unreachable 10.73.92.0/24"
-              << "-n " + m_scanner + " route add 10.73.92.0/24 via " + address(liveHosts.value(0, 1));
-        for (const QString &step : steps) {
-            if (!ip(step.split(' ')))
-                return;
-        }
-        if (!ip({"netns", "exec", m_hosts, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"}))
+            script += "ip -n %2 address add " + address(host) + "/24 dev veth1; ";
+        script += "ip -n %1 link set veth0 up; ip -n %2 link set veth1 up; "
+                  "ip -n %2 route add unreachable 10.73.92.0/24; ip -n %1 route add 10.73.92.0/24 via %4; "
+                  "ip netns exec %2 sh -c 'echo 1 > /proc/sys/net/ipv4/ip_forward'";
+        if (!shell(script.arg(m_scanner, m_hosts, address(ScannerHost), address(liveHosts.value(0, 1)))))
             return;
         m_home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-        const int scanner = ::open(qPrintable("/run/netns/" + m_scanner), O_RDONLY | O_CLOEXEC);
-        m_inside = m_home >= 0 && scanner >= 0 && ::setns(scanner, CLONE_NEWNET) == 0;
-        if (!m_inside)
-            m_error = "cannot enter namespace " + m_scanner;
-        if (scanner >= 0)
-            ::close(scanner);
+        const int inside = ::open(qPrintable("/run/netns/" + m_scanner), O_RDONLY | O_CLOEXEC);
+        m_inside = m_home >= 0 && inside >= 0 && ::setns(inside, CLONE_NEWNET) == 0;
+        m_error = m_inside ? QString() : "cannot enter namespace " + m_scanner;
+        if (inside >= 0)
+            ::close(inside);
     }
 
     ~TestNetwork()
@@ -68,8 +60,7 @@ public:
             ::setns(m_home, CLONE_NEWNET);
         if (m_home >= 0)
             ::close(m_home);
-        ip({"netns", "delete", m_scanner});
-        ip({"netns", "delete", m_hosts});
+        shell(QStringLiteral("ip netns delete %1; ip netns delete %2").arg(m_scanner, m_hosts));
     }
 
     TestNetwork(const TestNetwork &) = delete;
@@ -79,8 +70,7 @@ public:
     QString error() const { return m_error; }
     static QString address(int host) { return QStringLiteral("%1.%2").arg(Prefix).arg(host); }
 
-    // Which groups may open ICMP datagram sockets in the scanner's namespace:
-    // "1 0" none, "0 2147483647" all.
+    // Which groups may open ICMP datagram sockets in the scanner's namespace: "1 0" none, "0 2147483647" all.
     static bool setPingGroupRange(const QByteArray &range)
     {
         QFile setting(QStringLiteral("/proc/sys/net/ipv4/ping_group_range"));
@@ -88,21 +78,18 @@ public:
     }
 
 private:
-    bool ip(const QStringList &arguments)
+    bool shell(const QString &script)
     {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral("ip"), arguments);
+        process.start(QStringLiteral("sh"), {QStringLiteral("-c"), script});
         if (process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
             return true;
-        if (m_error.isEmpty())
-            m_error = "ip " + arguments.join(' ') + ": " + QString::fromLocal8Bit(process.readAll()).trimmed();
+        m_error = QString::fromLocal8Bit(process.readAll()).trimmed();
         return false;
     }
 
-    QString m_scanner;
-    QString m_hosts;
-    QString m_error;
+    QString m_scanner, m_hosts, m_error;
     int m_home = -1;
     bool m_inside = false;
 };

@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace WindowHarness {
 
@@ -90,7 +91,10 @@ public:
             writeFile(iniPath(), settings);
         window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, folder.path()});
     }
-    static QByteArray settingsWithPort(quint16 port) { return "[TessraProg]\r\nPort=" + QByteArray::number(port) + "\r\n"; }
+    static QByteArray settingsWithPort(quint16 port)
+    {
+        return "[TessraProg]\r\nPort=" + QByteArray::number(port) + "\r\n";
+    }
     QString iniPath() const { return folder.filePath(QStringLiteral("TessraPrg.ini")); }
 
     // Shows the window and waits until its first activation has run.
@@ -166,14 +170,21 @@ public:
 class Installation : public Window
 {
 public:
+    static QByteArray settings(quint16 port)
+    {
+        return "[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
+            + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n";
+    }
     explicit Installation(quint16 port = freeLoopbackPort())
-        : Window("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
-                 + "\r\neNumLan=1\r\nDAdrH=1\r\nDAdrL=22\r\neNumFunk=123\r\n"),
-          port(port), lan(QHostAddress("127.0.0.2"), port), gateway(QHostAddress("127.0.0.3"), port)
+        : Window(settings(port)), port(port), lan(QHostAddress("127.0.0.2"), port),
+          gateway(QHostAddress("127.0.0.3"), port)
     {
     }
     // Shown, listening, and nothing but "Listen ON" said.
-    bool start() { return lan.isListening() && gateway.isListening() && showAndActivate() && log() == QStringList{ListenOn}; }
+    bool start()
+    {
+        return lan.isListening() && gateway.isListening() && showAndActivate() && log() == QStringList{ListenOn};
+    }
     // An exchange has ended: the command buttons are back and the tool listens.
     bool exchangeEnded() const { return controlsEnabled() && !log().isEmpty() && log().last() == ListenOn; }
 
@@ -182,11 +193,7 @@ public:
     DevicePeer gateway;
 };
 
-// A device that takes the request and never answers.
-inline const DevicePeer::Answer Silence{{}, 0, false, false, false, true};
-
-// The LAN adapter's parameter request (eNum 1), its 37-byte answer and the lines it gives.
-inline const QByteArray LanParameterRequest = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101ED");
+// The LAN adapter's 37-byte answer to its parameter request and the lines it gives.
 inline const QByteArray LanParameterReply =
     QByteArray::fromHex("FFAA00C92301000000FFFE01010031303233C0A81CD7C0A81CFEFFFFFF00C0A81C0A015425");
 inline const QStringList LanParameterLines = {
@@ -200,6 +207,5 @@ inline const QStringList LanParameterLines = {
     ListenOn};
 // A measurement reply: outputs 1 and 4 on, input 2 active, 22.5 and -1.5 degrees.
 inline const QByteArray MeasurementReply = QByteArray::fromHex("FFAA00CE1201000000FFFE010100090200E1800F");
-inline const QString MeasurementOutLine = QStringLiteral("-> OutPort: Kanal 1=ON, Kanal 2=OFF, Kanal 3=OFF, Kanal 4=ON");
 
 } // namespace WindowHarness
