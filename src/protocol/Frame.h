@@ -89,9 +89,10 @@ struct Parsed
 using ParsedRequest = Parsed<Request>;
 using ParsedReply = Parsed<Reply>;
 
-// Preamble and body, with the length and checksum worked out. The header's
-// code (and for programming and parameters its device class) says which kind
-// the payload is; the payload is encoded as given.
+// Preamble and body, with the length and checksum worked out. The payload
+// goes as its kind says and the header as given, so its code (and for
+// programming and parameters its device class) must name the same kind for a
+// parse to give the value back.
 QByteArray encodeRequest(const Request &request);
 QByteArray encodeReply(const Reply &reply);
 

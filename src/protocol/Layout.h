@@ -79,11 +79,10 @@ constexpr int widthOf()
         return Width<typename MemberOf<E>::Type>::bytes;
 }
 
-inline constexpr std::tuple HeaderFields{
-    &Header::reserved,   &Header::code,       LengthByte{},           &Header::eNum,
-    &Header::destination, &Header::sourceHigh, &Header::sourceLow,     &Header::deviceClass,
-    &Header::deviceFunction, ChecksumByte{},
-};
+inline constexpr std::tuple HeaderFields{&Header::reserved,       &Header::code,      LengthByte{},
+                                         &Header::eNum,           &Header::destination, &Header::sourceHigh,
+                                         &Header::sourceLow,      &Header::deviceClass, &Header::deviceFunction,
+                                         ChecksumByte{}};
 
 // The payload of each kind; a kind without one has none.
 template<class Payload>
@@ -121,8 +120,8 @@ struct Fields<LanParameters>
 {
     static constexpr std::tuple list{&LanParameters::firmware,   &LanParameters::ipAddress,
                                      &LanParameters::gateway,    &LanParameters::subnetMask,
-                                     &LanParameters::standardDestination, &LanParameters::port,
-                                     &LanParameters::flags};
+                                     &LanParameters::standardDestination,
+                                     &LanParameters::port,       &LanParameters::flags};
 };
 // The same order as radio programming, with the firmware between frequency and flags.
 template<>
