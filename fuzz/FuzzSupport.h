@@ -1,7 +1,7 @@
 #pragma once
 
-// What the fuzz targets share: a property that aborts with its name when it does not hold (libFuzzer keeps the
-// input as a crash), bytes in a block of exactly their size, and a reader that takes the input apart from its front.
+// What the fuzz targets share: a property that aborts with its name when it does not hold (libFuzzer keeps the input as
+// a crash), bytes in a block of exactly their size, and a reader that takes the input apart from its front.
 
 #include <QString>
 

@@ -29,8 +29,8 @@ QString logText(const ReplyEffect *effect)
     return log ? log->text : QString();
 }
 
-// The firmware line shows its four characters separated by "."; those that arrived are the first, so a prefix's
-// line is the whole's with its last places emptied.
+// The firmware line shows its four characters separated by "."; those that arrived are the first, so a prefix's line is
+// the whole's with its last places emptied.
 bool isFirmwareLineCut(const ReplyEffect &ofPrefix, const ReplyEffect &ofWhole)
 {
     const QString cut = logText(&ofPrefix), full = logText(&ofWhole);

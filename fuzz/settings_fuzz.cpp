@@ -27,8 +27,8 @@ namespace {
 
 constexpr int AddressRows = 4; // the first keys written, four parts joined with "."
 const QString Section = QString::fromLatin1(IniSection);
-// In memory where the system offers it: every write of the file ends with a flush to its disk, which would set
-// the pace of the whole run.
+// In memory where the system offers it: every write of the file ends with a flush to its disk, which would set the pace
+// of the whole run.
 const QTemporaryDir Folder((QFileInfo("/dev/shm").isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath())
                            + "/settings_fuzz-XXXXXX");
 const QString IniPath = InitIniPath(Folder.path());
@@ -50,9 +50,9 @@ void unload(const SettingsTexts &texts)
         require(WriteIniValue(Section, key, value, IniPath), "every key is written", key);
 }
 
-// The values a hand-written file gives the keys the window does not write, as a reader sees them: "[section]"
-// lines and the text before "=" of the lines after them (before the first section, the nameless one's). A file
-// rarely names more than 24; beyond them the check costs more than it finds.
+// The values a hand-written file gives the keys the window does not write, as a reader sees them: "[section]" lines and
+// the text before "=" of the lines after them (before the first section, the nameless one's). A file rarely names more
+// than 24; beyond them the check costs more than it finds.
 QStringList othersIn(QByteArray content)
 {
     QSet<QString> seen;

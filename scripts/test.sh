@@ -29,7 +29,11 @@ for variant in build build-asan; do
     [ "$variant" = build-asan ] && targets="--target tst_units tst_window fuzzers"
     # shellcheck disable=SC2086
     cmake --build "$variant" -j "$jobs" $targets
-    (cd "$variant" && ctest --output-on-failure -j "$jobs") || status=1
+    # The fuzz targets keep the processors busy at a lower priority; the other
+    # tests mostly wait, so one more of them runs at a time beside the targets.
+    parallel="$jobs"
+    [ "$variant" = build-asan ] && parallel=$((jobs + 1))
+    (cd "$variant" && ctest --output-on-failure -j "$parallel") || status=1
 done
 echo "== fuzz executions =="
 awk '/Testing: /{name=$3} /^Done [0-9]+ runs/{print name ": " $0}' build-asan/Testing/Temporary/LastTest.log

@@ -1,5 +1,5 @@
-// What a field takes: the keys typed into it, and the checks when it is left and before programming, each at the
-// edges of its ranges and fields.
+// What a field takes: the keys typed into it, and the checks when it is left and before programming, each at the edges
+// of its ranges and fields.
 
 #include "TestMain.h"
 #include "entry/FieldKeys.h"
@@ -17,8 +17,8 @@ const QString Port = QStringLiteral("Wert muss zwischen 1 und 32000 liegen!");
 const QString Range = QStringLiteral("\rNur Werte von 0,1 bis 25,5 zulässig !");
 const CheckVerdict Passes;
 
-// A refusal as each check gives it: leaving Text1 with a message box, Text2 with a beep alone, programming
-// with a critical stop and, for T-Diff, the focus on the field (-1: none).
+// A refusal as each check gives it: leaving Text1 with a message box, Text2 with a beep alone, programming with a
+// critical stop and, for T-Diff, the focus on the field (-1: none).
 CheckVerdict refused(ControlArray array, int index, const QString &message = {})
 {
     if (array == ControlArray::Text1)

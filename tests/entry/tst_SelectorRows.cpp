@@ -9,8 +9,8 @@ class TestSelectorRows : public QObject
     Q_OBJECT
 
 private slots:
-    // A code ticks the frequency boxes of its low twelve bits (box k is bit k); the boxes give
-    // the caption and the request bytes.
+    // A code ticks the frequency boxes of its low twelve bits (box k is bit k); the boxes give the caption and the
+    // request bytes.
     void frequency_data()
     {
         QTest::addColumn<int>("code");
@@ -32,8 +32,8 @@ private slots:
         QCOMPARE(frequencyBytes(frequencyBoxesFor(code)), std::make_pair(high, low));
     }
 
-    // A received power byte ticks the boxes of its low three bits (3, 6 and 12 dB); they give the
-    // attenuation, the caption and the byte sent.
+    // A received power byte ticks the boxes of its low three bits (3, 6 and 12 dB); they give the attenuation, the
+    // caption and the byte sent.
     void txPower_data()
     {
         QTest::addColumn<int>("received");

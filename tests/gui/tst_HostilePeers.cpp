@@ -1,8 +1,7 @@
-// Peers that misbehave towards the real window on loopback, most in a process
-// of their own (hostile_peer). After each, the window must have kept answering,
-// listen again, serve the LAN adapter's exchange and a frame it delivers
-// unasked, and its peak memory must have stayed within MemoryBoundKiB of what
-// it was before. Figures go to the output as lines starting with "figures:".
+// Peers that misbehave towards the real window on loopback, most in a process of their own (hostile_peer). After each,
+// the window must have kept answering, listen again, serve the LAN adapter's exchange and a frame it delivers unasked,
+// and its peak memory must have stayed within MemoryBoundKiB of what it was before. Figures go to the output as lines
+// starting with "figures:".
 
 #include "TestMain.h"
 #include "WindowHarness.h"
@@ -13,8 +12,8 @@ using namespace WindowHarness;
 
 namespace {
 
-// The tool holds one connection at a time and decodes the first 45 bytes of what
-// it read in one go: what the system buffered for the connection, a few MiB at most.
+// The tool holds one connection at a time and decodes the first 45 bytes of what it read in one go: what the system
+// buffered for the connection, a few MiB at most.
 constexpr qint64 MemoryBoundKiB = 8 * 1024;
 constexpr int PeerFinishesMs = 120000;
 constexpr int SettlesMs = 20000;
@@ -44,41 +43,79 @@ class TestHostilePeers : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init()
+    {
+        QVERIFY(m.emplace().start());
+        // A first exchange, so that what it allocates once is part of the baseline.
+        m->lan.answerNext({LanParameterReply});
+        m->click("cmdTest");
+        QTRY_VERIFY_WITH_TIMEOUT(m->log().contains(LanParameterLines[1]) && m->exchangeEnded(), SettlesMs);
+        said.clear();
+    }
     void cleanup() { QVERIFY(m->boxes.seen.isEmpty()); }
-    void burstOfConnections();
-    void silentConnectionsThatStayOpen();
-    void aMebibyteOfGarbage();
-    void oneByteEverySecond();
-    void deviceResetsMidReply_data();
-    void deviceResetsMidReply();
-    void replyArrivesWhileARequestIsBuilt();
+    void burstOfConnections() { attack({"burst", "1000"}); }
+    void silentConnectionsThatStayOpen()
+    {
+        attack({"silent", "20", "8000"});
+        // The one taken over is closed at its time-out.
+        QVERIFY(m->log().contains("RX-TimeoOut"));
+    }
+    void aMebibyteOfGarbage()
+    {
+        attack({"garbage", "1048576"});
+        // The first 45 bytes are decoded (their code is none the tool knows); the rest is dropped.
+        QVERIFY(m->log().contains(DecodeError));
+    }
+    void oneByteEverySecond()
+    {
+        attack({"trickle", QString::fromLatin1(MeasurementReply.toHex()), "1000"});
+        // The tool does not wait for the rest: it decodes what came before the pause and ends the connection.
+        QVERIFY2(said.value("sent").toInt() < MeasurementReply.size(), qPrintable(said.value("sent")));
+        QVERIFY(m->log().contains(DecodeError));
+    }
+    void deviceResetsMidReply_data()
+    {
+        QTest::addColumn<int>("cut");
+        QTest::newRow("reset before any byte of the reply") << 0;
+        QTest::newRow("reset after 20 bytes of the parameter reply") << 20;
+    }
+    void deviceResetsMidReply()
+    {
+        QFETCH(int, cut);
+        const int line = int(m->log().size());
+        m->lan.answerNext({LanParameterReply.left(cut), 0, false, false, false, true});
+        attack({});
+        QCOMPARE(m->lan.requests.size(), 3);
+        // The exchange ended without waiting for its time-out, whatever arrived of the reply.
+        const QStringList during = m->logSince(line).mid(0, m->logSince(line).lastIndexOf("Anfrage Parameter"));
+        QVERIFY2(!during.contains(LanParameterLines[1]) && !during.contains("RX-TimeoOut"),
+                 qPrintable(during.join('|')));
+    }
+    void replyArrivesWhileARequestIsBuilt()
+    {
+        const int line = int(m->log().size());
+        m->lan.answerNext({LanParameterReply});
+        attack({"call", QString::fromLatin1(MeasurementReply.toHex()), "10000"});
+        QCOMPARE(said.value("sent"), said.value("of"));
+        // The request's own exchange is not disturbed: its lines, and those of the one that followed.
+        QCOMPARE(m->logSince(line).count(LanParameterLines[1]), 2);
+    }
 
 private:
-    // Runs hostile_peer with mode and arguments against the window's port, or, with none, asks
-    // the LAN adapter, and keeps the peer's results in said once it has stopped, the window
-    // running meanwhile. The window must have answered throughout, listen again and stay
-    // within its memory bound; then it serves the adapter's exchange and a frame it sends unasked.
+    // Runs hostile_peer with mode and arguments against the window's port, or, with none, asks the LAN adapter, and
+    // keeps the peer's results in said once it has stopped, the window running meanwhile. The window must have answered
+    // throughout, listen again and stay within its memory bound; then it serves the adapter's exchange and a frame it
+    // sends unasked.
     void attack(const QStringList &arguments);
 
     std::optional<Installation> m;
     QMap<QString, QString> said;
 };
 
-void TestHostilePeers::init()
-{
-    QVERIFY(m.emplace().start());
-    // A first exchange, so that what it allocates once is part of the baseline.
-    m->lan.answerNext({LanParameterReply});
-    m->click("cmdTest");
-    QTRY_VERIFY_WITH_TIMEOUT(m->log().contains(LanParameterLines[1]) && m->exchangeEnded(), SettlesMs);
-    said.clear();
-}
-
 void TestHostilePeers::attack(const QStringList &arguments)
 {
-    // A caller whose reply waits at the tool's port is ready before the click; the window
-    // does not run meanwhile, so it takes the caller in during the click.
+    // A caller whose reply waits at the tool's port is ready before the click; the window does not run meanwhile, so it
+    // takes the caller in during the click.
     const bool click = arguments.isEmpty() || arguments[0] == "call";
     QProcess peer;
     QByteArray results = arguments.isEmpty() ? "the LAN adapter, in this process" : "";
@@ -122,62 +159,6 @@ void TestHostilePeers::attack(const QStringList &arguments)
           QTest::currentTestFunction(), QTest::currentDataTag() ? QTest::currentDataTag() : "", results.constData(),
           growthKiB, before, refreshesDuring);
     QVERIFY2(!Bounded || growthKiB <= MemoryBoundKiB, "the peak memory grew past its bound");
-}
-
-void TestHostilePeers::burstOfConnections()
-{
-    attack({"burst", "1000"});
-}
-
-void TestHostilePeers::silentConnectionsThatStayOpen()
-{
-    attack({"silent", "20", "8000"});
-    // The one taken over is closed at its time-out.
-    QVERIFY(m->log().contains("RX-TimeoOut"));
-}
-
-void TestHostilePeers::aMebibyteOfGarbage()
-{
-    attack({"garbage", "1048576"});
-    // The first 45 bytes are decoded (their code is none the tool knows); the rest is dropped.
-    QVERIFY(m->log().contains(DecodeError));
-}
-
-void TestHostilePeers::oneByteEverySecond()
-{
-    attack({"trickle", QString::fromLatin1(MeasurementReply.toHex()), "1000"});
-    // The tool does not wait for the rest: it decodes what came before the pause and ends the connection.
-    QVERIFY2(said.value("sent").toInt() < MeasurementReply.size(), qPrintable(said.value("sent")));
-    QVERIFY(m->log().contains(DecodeError));
-}
-
-void TestHostilePeers::deviceResetsMidReply_data()
-{
-    QTest::addColumn<int>("cut");
-    QTest::newRow("reset before any byte of the reply") << 0;
-    QTest::newRow("reset after 20 bytes of the parameter reply") << 20;
-}
-
-void TestHostilePeers::deviceResetsMidReply()
-{
-    QFETCH(int, cut);
-    const int line = int(m->log().size());
-    m->lan.answerNext({LanParameterReply.left(cut), 0, false, false, false, true});
-    attack({});
-    QCOMPARE(m->lan.requests.size(), 3);
-    // The exchange ended without waiting for its time-out, whatever arrived of the reply.
-    const QStringList during = m->logSince(line).mid(0, m->logSince(line).lastIndexOf("Anfrage Parameter"));
-    QVERIFY2(!during.contains(LanParameterLines[1]) && !during.contains("RX-TimeoOut"), qPrintable(during.join('|')));
-}
-
-void TestHostilePeers::replyArrivesWhileARequestIsBuilt()
-{
-    const int line = int(m->log().size());
-    m->lan.answerNext({LanParameterReply});
-    attack({"call", QString::fromLatin1(MeasurementReply.toHex()), "10000"});
-    QCOMPARE(said.value("sent"), said.value("of"));
-    // The request's own exchange is not disturbed: its lines, and those of the one that followed.
-    QCOMPARE(m->logSince(line).count(LanParameterLines[1]), 2);
 }
 
 TESSRA_TEST(TestHostilePeers)

@@ -1,5 +1,5 @@
-// Start-up, listening and shut-down of the real window with its settings file, its event log and
-// its status line. Which key fills which field is the settings keys' table, not repeated here.
+// Start-up, listening and shut-down of the real window with its settings file, its event log and its status line. Which
+// key fills which field is the settings keys' table, not repeated here.
 
 #include "FileFaults.h"
 #include "TestMain.h"
@@ -24,115 +24,103 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void startsListensAndKeepsItsSettings();
-    void storedTextsLongerThanTheirFieldsArriveWhole_data();
-    void storedTextsLongerThanTheirFieldsArriveWhole();
-    void noUsablePortIsSaid();
-    void logKeepsTheNewest200LinesStamped();
-};
-
-void TestStartup::startsListensAndKeepsItsSettings()
-{
-    const quint16 port = freeLoopbackPort();
-    Window w(technicians(port));
-    QVERIFY(w.showAndActivate());
-    QCOMPARE(w.log(), QStringList{ListenOn});
-    // The status line follows the socket, in green and not cut off; after another state was
-    // shown the refresh shows the socket's own again.
-    auto *status = w.child<QLabel>("Label10");
-    QTRY_COMPARE(status->text(), QString("swStatusListen"));
-    QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
-    QCOMPARE(status->width(), status->sizeHint().width());
-    w.window->ShowSocketState(1);
-    QCOMPARE(status->text(), QString("swStatusIdle"));
-    QTRY_COMPARE(status->text(), QString("swStatusListen"));
-    // Every control array is filled, and the target kind chosen.
-    QCOMPARE((QStringList{w.text("Text1(0)"), w.text("Text1(16)"), w.text("Text2(19)"), w.text("Text3(2)"),
-                          w.text("Text4(3)"), w.text("Text5(4)")}),
-             (QStringList{"10", QString::number(port), "0.5", "44", "254", "1.5"}));
-    QVERIFY(w.child("Frame7")->isVisible());
-    // The system completes the handshake of a listening socket by itself.
-    QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(probe.waitForConnected(2000));
-    w.child<QLineEdit>("Text1(3)")->setText("77");
-    w.child<QLineEdit>("Text3(2)")->setText("45");
-    w.chooseTarget(0);
-    w.window->close();
-    const QByteArray saved = contentOf(w.iniPath());
-    QVERIFY(saved.startsWith("; Keller\r\n"));
-    for (const char *line : {"\nIPAdresse=10.0.0.77\r", "\nDAdrL=45\r", "\nSelect=0\r", "\nMeinWert=Heizung\r"})
-        QVERIFY2(saved.contains(line), line);
-    // The program ends with its window, and its socket with it: the next start listens on the port again.
-    w.window.reset();
-    w.window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, w.folder.path()});
-    QVERIFY(w.showAndActivate());
-    QCOMPARE(w.text("Text1(3)") + w.text("Text3(2)"), QString("7745"));
-    // A fault at the next unload keeps the file as it was, and says nothing.
-    w.child<QLineEdit>("Text1(3)")->setText("50");
+    void startsListensAndKeepsItsSettings()
     {
-        const FileFaults::Armed armed({FileFaults::Fault::DiskFull, w.folder.path(), QString(), 0});
-        w.window->close();
-        QVERIFY(FileFaults::injected() > 0);
-    }
-    QCOMPARE(contentOf(w.iniPath()), saved);
-    QVERIFY(w.boxes.seen.isEmpty());
-}
-
-void TestStartup::storedTextsLongerThanTheirFieldsArriveWhole_data()
-{
-    // A value longer than a person may type into its field, of each kind of field.
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("field");
-    QTest::newRow("LAN address part") << QByteArray("IPAdresse=10.0.0.0007") << "Text1(3)=0007";
-    QTest::newRow("LAN number") << QByteArray("eNumLan=000012") << "Text1(17)=000012";
-    QTest::newRow("LAN threshold, also the new one") << QByteArray("TDiffOnLan=0002.5") << "Text2(18)=0002.5";
-    QTest::newRow("radio address") << QByteArray("DAdrL=0023") << "Text3(2)=0023";
-    QTest::newRow("radio number") << QByteArray("eNumFunk=00123") << "Text3(3)=00123";
-    QTest::newRow("radio threshold, also the new one") << QByteArray("TDiffOnFunk=-12.5") << "Text5(4)=-12.5";
-    QTest::newRow("gateway address part") << QByteArray("FLGateway=10.0.0.0254") << "Text4(3)=0254";
-}
-
-void TestStartup::storedTextsLongerThanTheirFieldsArriveWhole()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QString, field);
-    Window w(Window::settingsWithPort(freeLoopbackPort()) + line + "\r\n");
-    QVERIFY(w.showAndActivate());
-    QCOMPARE(w.text(field.section('=', 0, 0)), field.section('=', 1));
-    w.window->close();
-    QVERIFY(contentOf(w.iniPath()).contains(line + "\r\n"));
-    QVERIFY(w.boxes.seen.isEmpty());
-}
-
-void TestStartup::noUsablePortIsSaid()
-{
-    // At the first start, without a settings file, and on a port another program has taken.
-    QTcpServer other;
-    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
-    for (const QByteArray &settings : {QByteArray(), Window::settingsWithPort(other.serverPort())}) {
-        Window w(settings);
+        const quint16 port = freeLoopbackPort();
+        Window w(technicians(port));
         QVERIFY(w.showAndActivate());
-        QCOMPARE(w.boxes.texts(), QStringList{"Unable to listen for connections"});
-        QVERIFY(w.boxes.seen[0].title == "TessraProg" && w.boxes.seen[0].icon == QMessageBox::Warning);
-        QVERIFY(w.log().isEmpty() && w.child("cmdTest")->isEnabled());
+        QCOMPARE(w.log(), QStringList{ListenOn});
+        // The status line follows the socket, in green and not cut off; after another state was shown the refresh shows
+        // the socket's own again.
+        auto *status = w.child<QLabel>("Label10");
+        QTRY_COMPARE(status->text(), QString("swStatusListen"));
+        QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
+        QCOMPARE(status->width(), status->sizeHint().width());
+        w.window->ShowSocketState(1);
+        QCOMPARE(status->text(), QString("swStatusIdle"));
+        QTRY_COMPARE(status->text(), QString("swStatusListen"));
+        // Every control array is filled, and the target kind chosen.
+        QCOMPARE((QStringList{w.text("Text1(0)"), w.text("Text1(16)"), w.text("Text2(19)"), w.text("Text3(2)"),
+                              w.text("Text4(3)"), w.text("Text5(4)")}),
+                 (QStringList{"10", QString::number(port), "0.5", "44", "254", "1.5"}));
+        QVERIFY(w.child("Frame7")->isVisible());
+        // The system completes the handshake of a listening socket by itself.
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(probe.waitForConnected(2000));
+        w.child<QLineEdit>("Text1(3)")->setText("77");
+        w.child<QLineEdit>("Text3(2)")->setText("45");
+        w.chooseTarget(0);
+        w.window->close();
+        const QByteArray saved = contentOf(w.iniPath());
+        QVERIFY(saved.startsWith("; Keller\r\n"));
+        for (const char *line : {"\nIPAdresse=10.0.0.77\r", "\nDAdrL=45\r", "\nSelect=0\r", "\nMeinWert=Heizung\r"})
+            QVERIFY2(saved.contains(line), line);
+        // The program ends with its window, and its socket with it: the next start listens on the port again.
+        w.window.reset();
+        w.window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, w.folder.path()});
+        QVERIFY(w.showAndActivate());
+        QCOMPARE(w.text("Text1(3)") + w.text("Text3(2)"), QString("7745"));
+        // A fault at the next unload keeps the file as it was, and says nothing.
+        w.child<QLineEdit>("Text1(3)")->setText("50");
+        {
+            const FileFaults::Armed armed({FileFaults::Fault::DiskFull, w.folder.path(), QString(), 0});
+            w.window->close();
+            QVERIFY(FileFaults::injected() > 0);
+        }
+        QCOMPARE(contentOf(w.iniPath()), saved);
+        QVERIFY(w.boxes.seen.isEmpty());
     }
-}
-
-void TestStartup::logKeepsTheNewest200LinesStamped()
-{
-    Window w;
-    auto *list = w.child<QListWidget>("List1");
-    const QTime before = QTime::currentTime();
-    for (int i = 1; i <= 202; ++i)
-        w.window->WriteLog(QString::number(i));
-    QCOMPARE(list->count(), 200);
-    QCOMPARE(w.log().first() + " " + w.log().last(), QString("3 202"));
-    QVERIFY(list->currentRow() == 199 && list->item(199)->isSelected());
-    // Led by "HH:MM:SS ", the time of the write (allowing for a run across midnight).
-    const QTime logged = QTime::fromString(list->item(199)->text().left(9), "HH:mm:ss "), now = QTime::currentTime();
-    QVERIFY(now < before || (logged >= before.addMSecs(-before.msec()) && logged <= now));
-}
+    void storedTextsLongerThanTheirFieldsArriveWhole_data()
+    {
+        // A value longer than a person may type into its field, of each kind of field.
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("LAN address part") << QByteArray("IPAdresse=10.0.0.0007") << "Text1(3)=0007";
+        QTest::newRow("LAN threshold, also the new one") << QByteArray("TDiffOnLan=0002.5") << "Text2(18)=0002.5";
+        QTest::newRow("radio threshold, also the new one") << QByteArray("TDiffOnFunk=-12.5") << "Text5(4)=-12.5";
+        QTest::newRow("gateway address part") << QByteArray("FLGateway=10.0.0.0254") << "Text4(3)=0254";
+    }
+    void storedTextsLongerThanTheirFieldsArriveWhole()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, field);
+        Window w(Window::settingsWithPort(freeLoopbackPort()) + line + "\r\n");
+        QVERIFY(w.showAndActivate());
+        QCOMPARE(w.text(field.section('=', 0, 0)), field.section('=', 1));
+        w.window->close();
+        QVERIFY(contentOf(w.iniPath()).contains(line + "\r\n"));
+        QVERIFY(w.boxes.seen.isEmpty());
+    }
+    void noUsablePortIsSaid()
+    {
+        // At the first start, without a settings file, and on a port another program has taken.
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        for (const QByteArray &settings : {QByteArray(), Window::settingsWithPort(other.serverPort())}) {
+            Window w(settings);
+            QVERIFY(w.showAndActivate());
+            QCOMPARE(w.boxes.texts(), QStringList{"Unable to listen for connections"});
+            QVERIFY(w.boxes.seen[0].title == "TessraProg" && w.boxes.seen[0].icon == QMessageBox::Warning);
+            QVERIFY(w.log().isEmpty() && w.child("cmdTest")->isEnabled());
+        }
+    }
+    void logKeepsTheNewest200LinesStamped()
+    {
+        Window w;
+        auto *list = w.child<QListWidget>("List1");
+        const QTime before = QTime::currentTime();
+        for (int i = 1; i <= 202; ++i)
+            w.window->WriteLog(QString::number(i));
+        QCOMPARE(list->count(), 200);
+        QCOMPARE(w.log().first() + " " + w.log().last(), QString("3 202"));
+        QVERIFY(list->currentRow() == 199 && list->item(199)->isSelected());
+        // Led by "HH:MM:SS ", the time of the write (allowing for a run across midnight).
+        const QTime logged = QTime::fromString(list->item(199)->text().left(9), "HH:mm:ss "),
+                    now = QTime::currentTime();
+        QVERIFY(now < before || (logged >= before.addMSecs(-before.msec()) && logged <= now));
+    }
+};
 
 TESSRA_TEST(TestStartup)
 #include "tst_Startup.moc"

@@ -59,8 +59,8 @@ private slots:
         connect(sw.get(), &SocketComponent::readyToWrite, this, [&] { reported << "ready"; });
         connect(sw.get(), &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
         connect(sw.get(), &SocketComponent::errorOccurred, this, [&](int, const QString &text) { reported << text; });
-        // Before the device listens, it refuses the connection. It sits on another loopback address, so both
-        // ends can use the same port.
+        // Before the device listens, it refuses the connection. It sits on another loopback address, so both ends can
+        // use the same port.
         QTcpServer device;
         QVERIFY(device.listen(QHostAddress("127.0.0.2"), 0));
         const quint16 port = device.serverPort();

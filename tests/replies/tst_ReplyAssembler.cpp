@@ -9,8 +9,8 @@ class TestReplyAssembler : public QObject
     Q_OBJECT
 
 private slots:
-    // A step is a segment in hex, "close" (the peer closed), "idle" (100 ms without a byte) or
-    // "take"; after each step the progress, or what take() handed over.
+    // A step is a segment in hex, "close" (the peer closed), "idle" (100 ms without a byte) or "take"; after each step
+    // the progress, or what take() handed over.
     void rule_data()
     {
         QTest::addColumn<QStringList>("steps");

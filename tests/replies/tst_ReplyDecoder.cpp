@@ -1,3 +1,4 @@
+#include "EffectText.h"
 #include "TestMain.h"
 #include "replies/ReplyDecoder.h"
 
@@ -14,8 +15,8 @@ namespace {
 
 const QLocale Comma(QLocale::German, QLocale::Germany);
 
-// The window as the replies find it: LAN T-Diff 2.5 / 1.0, new LAN parameters 100 to 117,
-// the radio device 28 / 1 / 22 with eNum 7, and no frequency box ticked, as designed.
+// The window as the replies find it: LAN T-Diff 2.5 / 1.0, new LAN parameters 100 to 117, the radio device 28 / 1 / 22
+// with eNum 7, and no frequency box ticked, as designed.
 ReplySnapshot window(const QLocale &locale = QLocale::c())
 {
     ReplySnapshot s;
@@ -35,35 +36,11 @@ DecodedReply decodeExact(const QByteArray &bytes, const ReplySnapshot &snapshot 
     return DecodeReply(QByteArrayView(exact.data(), bytes.size()), snapshot);
 }
 
-// The effects as lines, then how decoding ended. Effects on one control array in a row
-// share a line that lists index=value: "Check6: 0=1 1=1 2=0".
+// The effects as lines, then how decoding ended.
 QStringList describe(const DecodedReply &reply)
 {
-    static const char *const names[] = {"Text1",  "Text2",  "Text3",  "Text5",  "Check1", "Check2", "Check3", "Check4",
-                                        "Check5", "Check6", "Check7", "Check8", "Port1",  "Shape1", "Label12"};
     static const char *const ends[] = {"no data", "closing", "undecodable, closing", "kept open"};
-    QStringList lines;
-    const auto field = [&lines](const FieldRef &f, const QString &value) {
-        const QString name = QLatin1String(names[int(f.array)]) + ':';
-        if (lines.isEmpty() || !lines.last().startsWith(name))
-            lines << name;
-        lines.last() += QString(" %1=%2").arg(f.index).arg(value);
-    };
-    for (const ReplyEffect &effect : reply.effects) {
-        if (auto e = std::get_if<WriteLog>(&effect))
-            lines << "log [" + e->text + "]";
-        else if (auto e = std::get_if<SetUpdatingPorts>(&effect))
-            lines << (e->value ? "UpdatingPorts on" : "UpdatingPorts off");
-        else if (auto e = std::get_if<SetText>(&effect))
-            field(e->field, e->text);
-        else if (auto e = std::get_if<SetCheck>(&effect))
-            field(e->box, QString::number(e->value));
-        else if (auto e = std::get_if<SetSwitchState>(&effect))
-            field(e->button, e->on ? "on" : "off");
-        else if (auto e = std::get_if<SetFillColour>(&effect))
-            field(e->indicator, e->colour.name());
-    }
-    return lines << QString("end: ") + ends[int(reply.end)];
+    return effectLines(reply.effects) << QString("end: ") + ends[int(reply.end)];
 }
 
 // Replies as devices send them (hex; blanks only for reading). The checksum byte is 00: it is not verified.
@@ -184,9 +161,9 @@ private slots:
         QCOMPARE(pick.isEmpty() ? lines : lines.filter(QRegularExpression(pick)), expected);
     }
 
-    // Every reply cut at every length ends cleanly: its effects are those of the whole reply up to the break (but
-    // the first: a firmware line shows what arrived of it), then the decode-error line; UpdatingPorts is lowered
-    // again; RxBuffer is the body of the first 45 bytes, those beyond (here of a second reply) are not looked at.
+    // Every reply cut at every length ends cleanly: its effects are those of the whole reply up to the break (but the
+    // first: a firmware line shows what arrived of it), then the decode-error line; UpdatingPorts is lowered again;
+    // RxBuffer is the body of the first 45 bytes, those beyond (here of a second reply) are not looked at.
     void everyCutIsAPrefixThenTheError()
     {
         const ReplyEffect error = WriteLog{"-> Error: kann Daten nicht dekodieren!!"};

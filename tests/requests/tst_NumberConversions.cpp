@@ -18,8 +18,8 @@ class TestNumberConversions : public QObject
     Q_OBJECT
 
 private slots:
-    // One text as the three readings take it: strictly as a whole number, its leading
-    // number, and as a T-Diff byte of tenths.
+    // One text as the three readings take it: strictly as a whole number, its leading number, and as a T-Diff byte of
+    // tenths.
     void readings_data()
     {
         QTest::addColumn<QString>("text");
@@ -31,20 +31,15 @@ private slots:
         QTest::newRow("2.5: a half rounds to the even 2") << "2.5" << 2 << 2.5 << 25;
         QTest::newRow("-2.5 rounds to the even -2; no negative T-Diff") << "-2.5" << -2 << -2.5 << Fails;
         QTest::newRow("2,5: only T-Diff takes the comma") << "2,5" << Fails << 2.0 << 25;
-        QTest::newRow("1,000: no group separator") << "1,000" << Fails << 1.0 << 10;
         QTest::newRow("1.5.3x: a second point or a letter ends the number") << "1.5.3x" << Fails << 1.5 << 15;
         QTest::newRow("--5: a second sign ends the number") << "--5" << Fails << 0.0 << 0;
-        QTest::newRow("5-2: a later minus ends the number") << "5-2" << Fails << 5.0 << 50;
-        QTest::newRow("lowest 32-bit value") << "-2147483648" << std::numeric_limits<int>::min() << -2147483648.0 << Fails;
         QTest::newRow("highest 32-bit value") << "2147483647" << std::numeric_limits<int>::max() << 2147483647.0 << Fails;
         QTest::newRow("beyond 32 bits") << "2147483648" << Fails << 2147483648.0 << Fails;
         QTest::newRow("inf is no number") << "inf" << Fails << 0.0 << 0;
         QTest::newRow("too large for a double") << Huge << Fails << std::numeric_limits<double>::infinity() << Fails;
-        QTest::newRow("too small for a double") << "0." + Huge.mid(1) + "1" << Fails << 0.0 << 0;
         QTest::newRow("25.5 is the largest T-Diff") << "25.5" << 26 << 25.5 << 255;
         QTest::newRow("25.6 is beyond a byte of tenths") << "25.6" << 26 << 25.6 << Fails;
         QTest::newRow("0.15 is an exact half of a tenth") << "0.15" << 0 << 0.15 << 2;
-        QTest::newRow("0.25 rounds to even 2") << "0.25" << 0 << 0.25 << 2;
         QTest::newRow("0.251 rounds up") << "0.251" << 0 << 0.251 << 3;
     }
     void readings()

@@ -1,3 +1,4 @@
+#include "EffectText.h"
 #include "TestMain.h"
 #include "requests/RequestBuilder.h"
 
@@ -46,32 +47,6 @@ RequestSnapshot radioProgramming(int k = 0, const QString &text = "28")
     return s;
 }
 
-// The effects as one line; fields of one array in a row share their entry: "Text3: 0=28 1=1".
-QString describe(const QList<RequestEffect> &effects)
-{
-    static const char *const names[] = {"Text1", "Text2", "Text3", "Text5", "Check1"};
-    QStringList parts;
-    const auto field = [&parts](const FieldRef &f, const QString &value) {
-        const QString name = QLatin1String(names[int(f.array)]) + ':';
-        if (parts.isEmpty() || !parts.last().startsWith(name))
-            parts << name;
-        parts.last() += QString(" %1=%2").arg(f.index).arg(value);
-    };
-    for (const RequestEffect &effect : effects) {
-        if (auto e = std::get_if<SetLongReplyTimeout>(&effect))
-            parts << (e->value ? "long time-out" : "short time-out");
-        else if (auto e = std::get_if<WriteLog>(&effect))
-            parts << "log [" + e->text + "]";
-        else if (auto e = std::get_if<SetText>(&effect))
-            field(e->field, e->text);
-        else if (auto e = std::get_if<SetCheck>(&effect))
-            field(e->box, QString::number(e->value));
-        else if (auto e = std::get_if<ShowCheckVerdict>(&effect))
-            parts << "refused [" + e->verdict.message + "]";
-    }
-    return parts.join("; ");
-}
-
 } // namespace
 
 class TestRequestBuilder : public QObject
@@ -117,7 +92,7 @@ private slots:
         QFETCH(QString, effects);
         const RequestBuilder::BuiltRequest built = RequestBuilder::BuildRequest(snapshot);
         QCOMPARE(built.requestFrame.toHex().toUpper(), hex);
-        QCOMPARE(describe(built.effects), effects);
+        QCOMPARE(effectLines(built.effects).join("; "), effects);
     }
 };
 

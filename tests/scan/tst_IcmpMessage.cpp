@@ -6,8 +6,8 @@
 using enum IcmpMessage::Framing;
 Q_DECLARE_METATYPE(IcmpMessage::Framing)
 
-// IPv4 headers as the system hands them over, protocol ICMP, 10.73.91.100 to .254, and the other
-// way round as an error quotes it.
+// IPv4 headers as the system hands them over, protocol ICMP, 10.73.91.100 to .254, and the other way round as an error
+// quotes it.
 static const QByteArray Ip = "4500002400004000400100000a495b640a495bfe";
 static const QByteArray QuotedIp = "4500002400004000400100000a495bfe0a495b64";
 

@@ -10,8 +10,8 @@ class TestSettingsKeys : public QObject
     Q_OBJECT
 
 private slots:
-    // Every key written at unload comes back at the next start. Edited by hand, an address fills its row
-    // part by part, fewer parts leave the rest, more are ignored; "Select" is Funk only for the number 1.
+    // Every key written at unload comes back at the next start. Edited by hand, an address fills its row part by part,
+    // fewer parts leave the rest, more are ignored; "Select" is Funk only for the number 1.
     void restartRestoresTheFields()
     {
         SettingsTexts before;

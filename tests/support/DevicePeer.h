@@ -1,10 +1,9 @@
 #pragma once
 
-// A device on loopback that speaks the protocol's framing: it takes one
-// request per connection (2 + length byte bytes), keeps it, and answers with
-// what was queued for it: at once or late, whole or byte by byte, closing or
-// resetting the connection after it, or, like the radio/LAN gateway, by dropping
-// the caller and calling the tool back. With nothing queued it stays silent.
+// A device on loopback that speaks the protocol's framing: it takes one request per connection (2 + length byte bytes),
+// keeps it, and answers with what was queued for it: at once or late, whole or byte by byte, closing or resetting the
+// connection after it, or, like the radio/LAN gateway, by dropping the caller and calling the tool back. With nothing
+// queued it stays silent.
 
 #include <QHostAddress>
 #include <QPointer>

@@ -1,6 +1,6 @@
-// open64() and write() once more: the program's own definition is the one every library calls, passing
-// the call on to the C library's (RTLD_NEXT). Qt opens every file with open64(), QSaveFile's temporary
-// one too (O_TMPFILE, or a named one); refused there, it never gets as far as linking or renaming it.
+// open64() and write() once more: the program's own definition is the one every library calls, passing the call on to
+// the C library's (RTLD_NEXT). Qt opens every file with open64(), QSaveFile's temporary one too (O_TMPFILE, or a named
+// one); refused there, it never gets as far as linking or renaming it.
 
 #include "FileFaults.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Faults of the file system in one folder: a test program that links FileFaults.cpp fails the calls
-// by which Qt opens and writes files there while a fault is armed; unarmed, they pass unchanged.
+// Faults of the file system in one folder: a test program that links FileFaults.cpp fails the calls by which Qt opens
+// and writes files there while a fault is armed; unarmed, they pass unchanged.
 
 #include <QString>
 

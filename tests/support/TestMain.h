@@ -1,10 +1,8 @@
 #pragma once
 
-// Several QTest classes in one test program, so that the suite links a few
-// programs instead of one per class. Each class registers itself under its
-// name; the program runs the class named first on its command line (QTest's
-// own options may follow), or every class when none is named. A test that
-// includes this header has QTest with it.
+// Several QTest classes in one test program, so that the suite links a few programs instead of one per class. Each
+// class registers itself under its name; the program runs the class named first on its command line (QTest's own
+// options may follow), or every class when none is named. A test that includes this header has QTest with it.
 
 #include <QTest>
 

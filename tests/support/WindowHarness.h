@@ -1,9 +1,8 @@
 #pragma once
 
-// What the window tests share: the real window in a program folder of its own,
-// listening on 127.0.0.1; a hand that answers its message boxes; and the
-// reading, clicking and typing a technician does. An Installation adds a LAN
-// adapter on 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's port.
+// What the window tests share: the real window in a program folder of its own, listening on 127.0.0.1; a hand that
+// answers its message boxes; and the reading, clicking and typing a technician does. An Installation adds a LAN adapter
+// on 127.0.0.2 and the radio/LAN gateway on 127.0.0.3, on the tool's port.
 
 #include "DevicePeer.h"
 
@@ -165,8 +164,8 @@ public:
     std::unique_ptr<frmMain> window;
 };
 
-// The window with a LAN adapter (eNum 1) and the gateway with the radio device
-// 28/1/22 (eNum 123) on loopback; the settings file names them.
+// The window with a LAN adapter (eNum 1) and the gateway with the radio device 28/1/22 (eNum 123) on loopback; the
+// settings file names them.
 class Installation : public Window
 {
 public:

@@ -1,7 +1,6 @@
-// Peers that misbehave towards the tool, in a process of their own so that
-// their sockets and buffers are not counted as the tool's. Each mode stops by
-// itself within its deadline and ends with one line of results as "key=value"
-// pairs; "ready" on a line of its own says that all its bytes are out.
+// Peers that misbehave towards the tool, in a process of their own so that their sockets and buffers are not counted as
+// the tool's. Each mode stops by itself within its deadline and ends with one line of results as "key=value" pairs;
+// "ready" on a line of its own says that all its bytes are out.
 //
 //   hostile_peer burst   HOST PORT COUNT          COUNT connections at once, each closed once it is up
 //   hostile_peer silent  HOST PORT COUNT HOLD_MS  COUNT connections that send nothing, held HOLD_MS
@@ -52,8 +51,8 @@ QByteArray garbage(int size)
     return bytes;
 }
 
-// COUNT connections at once. Each sends the bytes, all at once or one every gapMs, and is
-// held until the tool ends it or holdMs have passed; with holdMs 0 it is closed once it is up.
+// COUNT connections at once. Each sends the bytes, all at once or one every gapMs, and is held until the tool ends it
+// or holdMs have passed; with holdMs 0 it is closed once it is up.
 void connections(const QHostAddress &host, quint16 port, int count, const QByteArray &bytes, int gapMs, int holdMs)
 {
     rlimit limit{};
@@ -86,8 +85,8 @@ void connections(const QHostAddress &host, quint16 port, int count, const QByteA
                 say("ready");
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, [] { ++ended; });
-        // A connection the system completed while the tool's queue of callers was
-        // full is reset once the tool stops listening; that is a refusal too.
+        // A connection the system completed while the tool's queue of callers was full is reset once the tool stops
+        // listening; that is a refusal too.
         QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket](QAbstractSocket::SocketError e) {
             if (socket->property("up").toBool())
                 return;
