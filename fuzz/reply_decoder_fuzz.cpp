@@ -8,6 +8,7 @@
 //   aside, which ends a prefix that broke off); a firmware line shows the characters that had arrived and leaves
 //   the places of the others empty;
 // - only the first 45 bytes count, and RxBuffer is their body;
+// - UpdatingPorts, once raised, is lowered again however the decoding ended;
 // - decoding a prefix that is only blanks says "keine Daten" and nothing else.
 
 #include "FuzzSupport.h"
@@ -56,6 +57,11 @@ DecodedReply decodeAlone(QByteArrayView received, const ReplySnapshot &snapshot)
     require(decoded.end != ReplyEnd::NoData
                 && (decoded.end != ReplyEnd::Undecodable || last == "-> Error: kann Daten nicht dekodieren!!"),
             "readable bytes are data; an undecodable reply ends with the decode-error line");
+    const auto ports = std::find_if(decoded.effects.rbegin(), decoded.effects.rend(), [](const ReplyEffect &e) {
+        return std::holds_alternative<ReplyEffects::SetUpdatingPorts>(e);
+    });
+    require(ports == decoded.effects.rend() || !std::get<ReplyEffects::SetUpdatingPorts>(*ports).value,
+            "the switch buttons take their states without sending: UpdatingPorts is lowered again");
     return decoded;
 }
 

@@ -43,7 +43,8 @@ private slots:
     {
         QTest::addColumn<bool>("funk");
         QTest::addColumn<QStringList>("input");
-        QTest::addColumn<QByteArray>("answer"); // in hex; none: the device stays silent
+        // In hex, then "bytewise" (one byte a segment) or "close" (closing right after it); none: the device stays silent
+        QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QByteArray>("sent"); // what the device got, in hex
         QTest::addColumn<int>("timeout");
         QTest::addColumn<QStringList>("lines");
@@ -76,6 +77,15 @@ private slots:
             << false << QStringList{"GetMesswerte"} << QByteArray("FFAA00BF1501000000FFFE029600000000000000000000")
             << QByteArray("FFAA00CE0C011CFFFEFFFE0101F3") << 1500
             << QStringList{"Abfrage Messwerte", "-> empfange Wetterdaten....", TimedOut, ListenOn} << QStringList();
+        QTest::newRow("the LAN adapter's parameters, a byte a segment")
+            << false << test << LanParameterReply.toHex() + " bytewise" << asked << 1500
+            << QStringList{Asked} + LanParameterLines << QStringList();
+        QTest::newRow("the LAN adapter's parameters, and it closes right after them")
+            << false << test << LanParameterReply.toHex() + " close" << asked << 1500
+            << QStringList{Asked} + LanParameterLines << QStringList();
+        QTest::newRow("the first 20 bytes of the reply, then a pause: what came is decoded, the tool does not wait")
+            << false << test << LanParameterReply.left(20).toHex() << asked << 1500
+            << QStringList{Asked, "-> Firmware 1.0.2.3", DecodeError, Closed, ListenOn} << QStringList();
         QTest::newRow("blanks are no reply") << false << test << QByteArray("202020") << asked << 1500
                                              << QStringList{Asked, "-> Error: keine Daten !", TimedOut, ListenOn}
                                              << QStringList();
@@ -96,39 +106,24 @@ private slots:
             m->chooseTarget(1);
         // The gateway drops the caller and calls back with its answer.
         DevicePeer &device = funk ? m->gateway : m->lan;
+        const QList<QByteArray> how = answer.split(' ');
         if (!answer.isEmpty())
-            device.answerNext({QByteArray::fromHex(answer), funk ? 200 : 0, false, false, funk});
+            device.answerNext({QByteArray::fromHex(how[0]), funk ? 200 : 0, how.contains("bytewise"),
+                               how.contains("close"), funk});
         enter(input);
+        QVERIFY(!m->controlsEnabled());
         QCOMPARE(m->child<QTimer>("Timer1")->interval(), timeout);
         QTRY_COMPARE_WITH_TIMEOUT(m->logSince(1), lines, timeout + 5000);
-        QVERIFY(m->controlsEnabled());
+        QTest::qWait(100); // and nothing more is said of it
+        QVERIFY(m->controlsEnabled() && m->logSince(1) == lines);
         QCOMPARE(device.requests, sent.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{QByteArray::fromHex(sent)});
+        // The tool calls from the port it listens on.
+        QCOMPARE(device.callerPorts, QList<quint16>(device.requests.size(), m->port));
         for (const QString &shown : after) {
             const QString name = shown.section('=', 0, 0);
             auto *box = m->child<QCheckBox>(name); // its check state: 0, 1 greyed, 2
             QCOMPARE(box ? QString::number(box->checkState()) : m->text(name), shown.section('=', 1));
         }
-    }
-    void lanReplyArrives_data()
-    {
-        QTest::addColumn<bool>("bytewise");
-        QTest::addColumn<bool>("closeAfter");
-        QTest::newRow("reply split into single bytes") << true << false;
-        QTest::newRow("device closes right after its reply") << false << true;
-    }
-    void lanReplyArrives()
-    {
-        QFETCH(bool, bytewise);
-        QFETCH(bool, closeAfter);
-        m->lan.answerNext({LanParameterReply, 0, bytewise, closeAfter});
-        m->click("cmdTest");
-        QVERIFY(!m->controlsEnabled());
-        QTRY_COMPARE(m->log(), QStringList({ListenOn, Asked}) + LanParameterLines);
-        // Nothing more is said of it, however it ended.
-        QTest::qWait(100);
-        QVERIFY(m->exchangeEnded() && m->log().size() == 8);
-        // The tool calls from the port it listens on.
-        QCOMPARE(m->lan.callerPorts, QList<quint16>{m->port});
     }
     void partOfAReplyEndsWithItsTimeOut()
     {

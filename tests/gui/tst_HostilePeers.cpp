@@ -66,13 +66,6 @@ private slots:
         // The first 45 bytes are decoded (their code is none the tool knows); the rest is dropped.
         QVERIFY(m->log().contains(DecodeError));
     }
-    void oneByteEverySecond()
-    {
-        attack({"trickle", QString::fromLatin1(MeasurementReply.toHex()), "1000"});
-        // The tool does not wait for the rest: it decodes what came before the pause and ends the connection.
-        QVERIFY2(said.value("sent").toInt() < MeasurementReply.size(), qPrintable(said.value("sent")));
-        QVERIFY(m->log().contains(DecodeError));
-    }
     void deviceResetsMidReply_data()
     {
         QTest::addColumn<int>("cut");

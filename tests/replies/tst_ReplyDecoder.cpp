@@ -9,7 +9,6 @@
 Q_DECLARE_METATYPE(ReplySnapshot)
 
 using namespace ReplyDecoder;
-using namespace ReplyEffects;
 
 namespace {
 
@@ -50,7 +49,6 @@ const QByteArray LanReply = LanHead + "0101 00" + LanPayload;
 // The radio thermostat answers from 2.33, not from the address the window shows.
 const QByteArray RadioHead = "FFAA 00C9 1603 1CFFFE 0221";
 const QByteArray RadioThermostat = RadioHead + "0205 00 A5 A352 32313037 25 0C08";
-const QByteArray Measurement = "FFAA 00CE 1201 1CFFFE FFFE 0101 00 09 02 00D7 801E";
 const QByteArray SwitchAck = "FFAA 0003 0D01 1CFFFE FFFE 0101 00 08";
 const QByteArray Weather = "FFAA 00BF 1601 1CFFFE FFFE 0196 00 03 11 000C 000000 8019 58";
 const QByteArray AcknowledgedNewLan = "FFAA 00F0 0C01 1CFFFE FFFE 0101 00";
@@ -159,31 +157,6 @@ private slots:
         QFETCH(QStringList, expected);
         const QStringList lines = describe(decodeExact(QByteArray::fromHex(hex), snapshot));
         QCOMPARE(pick.isEmpty() ? lines : lines.filter(QRegularExpression(pick)), expected);
-    }
-
-    // Every reply cut at every length ends cleanly: its effects are those of the whole reply up to the break (but the
-    // first: a firmware line shows what arrived of it), then the decode-error line; UpdatingPorts is lowered again;
-    // RxBuffer is the body of the first 45 bytes, those beyond (here of a second reply) are not looked at.
-    void everyCutIsAPrefixThenTheError()
-    {
-        const ReplyEffect error = WriteLog{"-> Error: kann Daten nicht dekodieren!!"};
-        for (const QByteArray &hex :
-             {LanReply + Measurement, RadioThermostat, Measurement, SwitchAck, Weather, AcknowledgedNewLan}) {
-            const QByteArray reply = QByteArray::fromHex(hex);
-            const QList<ReplyEffect> whole = decodeExact(reply).effects;
-            for (qsizetype length = 1; length < reply.size() && !QTest::currentTestFailed(); ++length) {
-                const DecodedReply part = decodeExact(reply.left(length));
-                const bool broke = part.end == ReplyEnd::Undecodable;
-                const qsizetype kept = part.effects.size() - (broke ? 1 : 0);
-                QVERIFY2(part.effects.count(error) == (broke ? 1 : 0) && (!broke || part.effects.last() == error)
-                             && !describe(part).filter("UpdatingPorts").endsWith("UpdatingPorts on")
-                             && part.rxBuffer == reply.left(length).left(45).mid(2)
-                             && (part.end == ReplyEnd::Decoded
-                                     ? part.effects == whole
-                                     : part.effects.mid(0, kept).mid(1) == whole.mid(0, kept).mid(1)),
-                         qPrintable(hex + " cut at " + QByteArray::number(length)));
-            }
-        }
     }
 };
 

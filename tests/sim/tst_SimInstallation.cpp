@@ -50,11 +50,7 @@ private slots:
             << "--address 10.0.0.255 --port 340 --destination 10.73.92.200" << ""
             << "LAN adapter eNum 1 on 10.0.0.255 port 340, standard destination 10.73.92.200\n"
                "gateway eNum 2 on 10.0.1.0 port 340, standard destination 10.73.92.200";
-        QTest::newRow("unknown option") << "--adress 1.2.3.4" << "" << "Unknown option 'adress'.";
-        QTest::newRow("--config names the file, here one that is empty")
-            << "--config /dev/null" << "" << "not JSON at character 0: illegal value";
         // Mistakes in the file are named with their place.
-        QTest::newRow("not JSON") << "" << R"({"devices": [)" << "not JSON at character 13: unterminated array";
         QTest::newRow("gateway and radio device mistakes, a misspelt setting")
             << "" << R"({"devices": [{"type": "gateway", "enum": 1, "gateway": "192.168.28", "radioDevices": [
                    {"type": "switching", "address": "28/1/22", "frequencyCode": 4096, "firmware": "12"},

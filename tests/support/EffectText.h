@@ -7,6 +7,13 @@
 
 #include <QStringList>
 
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
 template <typename Effect>
 QStringList effectLines(const QList<Effect> &effects)
 {
@@ -21,27 +28,16 @@ QStringList effectLines(const QList<Effect> &effects)
     };
     using namespace RequestEffects;
     using namespace ReplyEffects;
+    const Overloaded describe{
+        [&](const WriteLog &e) { lines << "log [" + e.text + "]"; },
+        [&](const SetText &e) { field(e.field, e.text); },
+        [&](const SetCheck &e) { field(e.box, QString::number(e.value)); },
+        [&](const SetLongReplyTimeout &e) { lines << (e.value ? "long time-out" : "short time-out"); },
+        [&](const ShowCheckVerdict &e) { lines << "refused [" + e.verdict.message + "]"; },
+        [&](const SetUpdatingPorts &e) { lines << (e.value ? "UpdatingPorts on" : "UpdatingPorts off"); },
+        [&](const SetSwitchState &e) { field(e.button, e.on ? "on" : "off"); },
+        [&](const SetFillColour &e) { field(e.indicator, e.colour.name()); }};
     for (const Effect &effect : effects)
-        std::visit(
-            [&](const auto &e) {
-                using T = std::decay_t<decltype(e)>;
-                if constexpr (std::is_same_v<T, WriteLog>)
-                    lines << "log [" + e.text + "]";
-                else if constexpr (std::is_same_v<T, SetText>)
-                    field(e.field, e.text);
-                else if constexpr (std::is_same_v<T, SetCheck>)
-                    field(e.box, QString::number(e.value));
-                else if constexpr (std::is_same_v<T, SetLongReplyTimeout>)
-                    lines << (e.value ? "long time-out" : "short time-out");
-                else if constexpr (std::is_same_v<T, ShowCheckVerdict>)
-                    lines << "refused [" + e.verdict.message + "]";
-                else if constexpr (std::is_same_v<T, SetUpdatingPorts>)
-                    lines << (e.value ? "UpdatingPorts on" : "UpdatingPorts off");
-                else if constexpr (std::is_same_v<T, SetSwitchState>)
-                    field(e.button, e.on ? "on" : "off");
-                else
-                    field(e.indicator, e.colour.name());
-            },
-            effect);
+        std::visit(describe, effect);
     return lines;
 }

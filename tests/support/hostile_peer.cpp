@@ -5,7 +5,6 @@
 //   hostile_peer burst   HOST PORT COUNT          COUNT connections at once, each closed once it is up
 //   hostile_peer silent  HOST PORT COUNT HOLD_MS  COUNT connections that send nothing, held HOLD_MS
 //   hostile_peer garbage HOST PORT BYTES          BYTES of pseudo-random bytes, as fast as they go
-//   hostile_peer trickle HOST PORT HEX GAP_MS     the bytes of HEX, one every GAP_MS
 //   hostile_peer call    HOST PORT HEX HOLD_MS    sends HEX, says "ready", waits for the tool to close
 
 #include <QCoreApplication>
@@ -51,9 +50,9 @@ QByteArray garbage(int size)
     return bytes;
 }
 
-// COUNT connections at once. Each sends the bytes, all at once or one every gapMs, and is held until the tool ends it
-// or holdMs have passed; with holdMs 0 it is closed once it is up.
-void connections(const QHostAddress &host, quint16 port, int count, const QByteArray &bytes, int gapMs, int holdMs)
+// COUNT connections at once. Each sends the bytes and is held until the tool ends it or holdMs have passed; with
+// holdMs 0 it is closed once it is up.
+void connections(const QHostAddress &host, quint16 port, int count, const QByteArray &bytes, int holdMs)
 {
     rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
@@ -63,22 +62,14 @@ void connections(const QHostAddress &host, quint16 port, int count, const QByteA
     static qint64 sent = 0;
     for (int k = 0; k < count; ++k) {
         auto *socket = new QTcpSocket(qApp);
-        QObject::connect(socket, &QTcpSocket::connected, socket, [socket, bytes, gapMs, holdMs] {
+        QObject::connect(socket, &QTcpSocket::connected, socket, [socket, bytes, holdMs] {
             socket->setProperty("up", true);
             ++connected, --unresolved;
             if (holdMs == 0) {
                 socket->disconnect(), socket->abort(), ++ended;
                 return;
             }
-            socket->write(gapMs > 0 ? bytes.left(1) : bytes);
-            if (gapMs == 0)
-                return;
-            auto *tick = new QTimer(socket);
-            QObject::connect(tick, &QTimer::timeout, socket, [socket, bytes] {
-                if (sent < bytes.size() && socket->bytesToWrite() == 0)
-                    socket->write(bytes.mid(sent, 1));
-            });
-            tick->start(gapMs);
+            socket->write(bytes);
         });
         QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [bytes](qint64 n) {
             if ((sent += n) == bytes.size())
@@ -119,17 +110,15 @@ int main(int argc, char **argv)
     const int number = a.value(5).toInt();
     Clock.start();
     if (mode == "burst" && a.size() == 5)
-        connections(host, port, a[4].toInt(), {}, 0, 0);
+        connections(host, port, a[4].toInt(), {}, 0);
     else if (mode == "silent" && a.size() == 6)
-        connections(host, port, a[4].toInt(), {}, 0, number);
+        connections(host, port, a[4].toInt(), {}, number);
     else if (mode == "garbage" && a.size() == 5)
-        connections(host, port, 1, garbage(a[4].toInt()), 0, 10000);
-    else if (mode == "trickle" && a.size() == 6)
-        connections(host, port, 1, hex, number, number * int(hex.size()) + 10000);
+        connections(host, port, 1, garbage(a[4].toInt()), 10000);
     else if (mode == "call" && a.size() == 6)
-        connections(host, port, 1, hex, 0, number);
+        connections(host, port, 1, hex, number);
     else {
-        std::fprintf(stderr, "usage: hostile_peer burst|silent|garbage|trickle|call HOST PORT ...\n");
+        std::fprintf(stderr, "usage: hostile_peer burst|silent|garbage|call HOST PORT ...\n");
         return 2;
     }
     return app.exec();
