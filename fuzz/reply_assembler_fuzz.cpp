@@ -12,16 +12,16 @@
 
 #include "replies/ReplyAssembler.h"
 #include "replies/ReplyDecoder.h"
-#include "requests/FrameFormat.h"
 
 using namespace FuzzSupport;
-using namespace FrameFormat;
+using ReplyDecoder::MaxDecodedLength;
 using Progress = ReplyAssembler::Progress;
 
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
 {
     enum Step { Segment, PeerClosed, IdleElapsed, Take };
-    constexpr int LengthOffset = PreambleLength + PosLength - 1; // of the length byte on the wire
+    constexpr int PreambleLength = 2;
+    constexpr int LengthOffset = 4; // the length byte is the fifth on the wire
     InputReader input(data, size);
     ReplyAssembler assembler;
     QByteArray bytes; // what the reply must hold

@@ -14,12 +14,11 @@
 #include "FuzzSupport.h"
 
 #include "entry/SelectorRows.h"
+#include "protocol/Frame.h"
 #include "replies/ReplyDecoder.h"
-#include "requests/FrameFormat.h"
 
 using namespace FuzzSupport;
 using namespace ReplyDecoder;
-using FrameFormat::MaxDecodedLength;
 
 namespace {
 
@@ -53,7 +52,7 @@ DecodedReply decodeAlone(QByteArrayView received, const ReplySnapshot &snapshot)
         return decoded;
     }
     const QByteArrayView counted = received.first(std::min<qsizetype>(received.size(), MaxDecodedLength));
-    require(decoded.rxBuffer == counted.sliced(std::min<qsizetype>(counted.size(), FrameFormat::PreambleLength)),
+    require(decoded.rxBuffer == counted.sliced(std::min<qsizetype>(counted.size(), Protocol::PreambleLength)),
             "RxBuffer is the body of the first 45 bytes");
     require(decoded.end != ReplyEnd::NoData
                 && (decoded.end != ReplyEnd::Undecodable || last == "-> Error: kann Daten nicht dekodieren!!"),

@@ -14,32 +14,28 @@
 
 #include "FuzzSupport.h"
 
-#include "requests/FrameFormat.h"
+#include "protocol/Frame.h"
 #include "requests/NumberConversions.h"
 #include "requests/RequestBuilder.h"
 
 #include <map>
-#include <numeric>
 
 using namespace FuzzSupport;
-using namespace FrameFormat;
 using namespace NumberConversions;
+using namespace RequestBuilder;
 
 namespace {
 
-constexpr int PayloadOnTheWire = PreambleLength + PosData - 2; // plus the payload byte's number (from 1)
-
-void checkFrame(const RequestSnapshot &s, const RequestBuilder::BuiltRequest &built)
+void checkFrame(const RequestSnapshot &s, const BuiltRequest &built)
 {
     // Code and body length of each command; radio programming is shorter.
     static const std::map<int, std::pair<int, int>> Frames = {
-        {CommandParameterRequest, {CodeParameterRequest, LengthParameterRequest}},
-        {CommandProgramming, {CodeProgramming, LengthProgrammingLan}},
-        {CommandMeasurementRequest, {CodeMeasurementRequest, LengthMeasurementRequest}},
-        {CommandSwitch, {CodeSwitch, LengthSwitch}}, {CommandAutoSend, {CodeAutoSend, LengthAutoSend}}};
+        {CommandParameterRequest, {200, 12}}, {CommandProgramming, {202, 33}}, {CommandMeasurementRequest, {206, 12}},
+        {CommandSwitch, {3, 13}}, {CommandAutoSend, {207, 13}}};
+    constexpr int LengthProgrammingRadio = 21;
     const QByteArray &frame = built.requestFrame;
-    const bool radio = s.targetKindIndex == RequestBuilder::TargetRadio;
-    const bool known = Frames.contains(s.currentCommand) && (radio || s.targetKindIndex == RequestBuilder::TargetLan);
+    const bool radio = s.targetKindIndex == TargetRadio;
+    const bool known = Frames.contains(s.currentCommand) && (radio || s.targetKindIndex == TargetLan);
     const bool programming = s.currentCommand == CommandProgramming;
     if (frame.isEmpty()) {
         const bool refused = !built.effects.isEmpty()
@@ -48,23 +44,23 @@ void checkFrame(const RequestSnapshot &s, const RequestBuilder::BuiltRequest &bu
                 "a known command to a known target is sent unless a check refused it");
         return;
     }
-    require(known && frame.startsWith("\xFF\xAA"), "a frame of a known command starts with FF AA");
-    const QByteArray body = frame.sliced(PreambleLength);
+    require(known && !Protocol::checkFrame(frame),
+            "a frame of a known command is whole: preamble FF AA, the length byte its body's, the checksum the sum of "
+            "the others");
     const auto [code, length] = Frames.at(s.currentCommand);
     const int wanted = radio && programming ? LengthProgrammingRadio : length;
-    require(body.size() == wanted && quint8(body[PosLength - 1]) == wanted && quint8(body[PosCommand - 1]) == code,
-            "the code is the command's, and the body and its length byte have the command's length");
-    const int sum = std::accumulate(body.begin(), body.end(), 0, [](int total, char c) { return total + quint8(c); });
-    require(quint8(body[PosChecksum - 1]) == (sum - quint8(body[PosChecksum - 1])) % 256,
-            "the checksum byte is the sum of the others");
+    const Protocol::ParsedRequest parsed = Protocol::parseRequest(frame);
+    require(frame.size() == Protocol::PreambleLength + wanted && parsed.message.header.code == code && parsed.complete(),
+            "the code is the command's, and the body has the command's length");
     // Both T-Diff values of a radio device passed the check (0.1 to 25.5), so both have a byte of tenths.
-    require(!programming || !radio || (frame[PayloadOnTheWire + 8] != 0 && frame[PayloadOnTheWire + 9] != 0),
+    const auto *radioProgramming = std::get_if<Protocol::RadioProgramming>(&parsed.message.payload);
+    require(!programming || !radio || (radioProgramming && radioProgramming->tDiffOn && radioProgramming->tDiffOff),
             "T-Diff values that pass the check are sent");
     // Where the port field Text2(16) says a number plainly, the frame carries it.
     const double port = leadingNumber(s.text2[16]);
+    const auto *lanProgramming = std::get_if<Protocol::LanProgramming>(&parsed.message.payload);
     if (programming && !radio && port >= 0 && port < 65536 && port == int(port))
-        require(quint8(frame[PayloadOnTheWire + 17]) * 256 + quint8(frame[PayloadOnTheWire + 18]) == int(port),
-                "the port of the field goes out high byte first", s.text2[16]);
+        require(lanProgramming && lanProgramming->port == int(port), "the port of the field goes out", s.text2[16]);
 }
 
 // What a conversion makes of a text reads the same once written back as text.
@@ -112,6 +108,6 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
     texts(s.text2);
     texts(s.text3);
     texts(s.text5);
-    checkFrame(s, RequestBuilder::BuildRequest(s));
+    checkFrame(s, BuildRequest(s));
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Values.h"
+
 #include <QLocale>
 #include <QString>
 #include <array>
@@ -10,10 +12,10 @@
 // 3-bit code of 3, 6 and 12 dB of attenuation.
 namespace SelectorRows {
 
-inline constexpr int FrequencyBits = 12;
-inline constexpr int TxPowerBits = 3;
+inline constexpr int FrequencyBits = Protocol::FrequencyCodeBits;
+inline constexpr int TxPowerBits = Protocol::TxPowerCodeBits;
 // Both codes travel in bytes whose upper four bits are 1010.
-inline constexpr int CodeBytePattern = 0xA0;
+inline constexpr int CodeBytePattern = Protocol::CodeBytePattern;
 
 using FrequencyBoxes = std::array<bool, FrequencyBits>;
 using TxPowerBoxes = std::array<bool, TxPowerBits>;

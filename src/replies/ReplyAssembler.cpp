@@ -1,17 +1,11 @@
 #include "replies/ReplyAssembler.h"
 
-#include "requests/FrameFormat.h"
+#include "protocol/Frame.h"
+#include "replies/ReplyDecoder.h"
 
 #include <utility>
 
-namespace {
-
-using namespace FrameFormat;
-
-// The length byte counts the body only; the frame is the preamble and that body.
-constexpr int LengthOffset = PreambleLength + PosLength - 1;
-
-} // namespace
+using ReplyDecoder::MaxDecodedLength;
 
 ReplyAssembler::Progress ReplyAssembler::segmentArrived(QByteArrayView segment)
 {
@@ -37,8 +31,9 @@ ReplyAssembler::Progress ReplyAssembler::progress() const
         return Progress::Empty;
     if (m_ended || m_bytes.size() >= MaxDecodedLength)
         return Progress::Complete;
-    if (m_bytes.size() > LengthOffset
-        && m_bytes.size() >= PreambleLength + static_cast<quint8>(m_bytes.at(LengthOffset)))
+    // The length byte counts the body only; the frame is the preamble and that body.
+    const std::optional<int> bodyLength = Protocol::announcedBodyLength(m_bytes);
+    if (bodyLength && m_bytes.size() >= Protocol::PreambleLength + *bodyLength)
         return Progress::Complete;
     return Progress::Partial;
 }

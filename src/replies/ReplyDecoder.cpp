@@ -1,44 +1,26 @@
 #include "replies/ReplyDecoder.h"
 
+#include "protocol/Frame.h"
 #include "requests/BitOperations.h"
-#include "requests/FrameFormat.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
-#include <optional>
 
 namespace ReplyDecoder {
 
 namespace {
 
-using namespace FrameFormat;
 using namespace ReplyEffects;
+using Protocol::Header;
+using Protocol::ParsedReply;
 
 constexpr char Blank = ' ';
-constexpr int NoCode = -1; // the body is too short to hold a reply code
 constexpr int TenthsPerUnit = 10;
-constexpr int ByteBase = 256;
-constexpr quint8 SignBit = 0x80;
 constexpr int OctetsPerAddress = 4;
-constexpr int FirmwareCharacters = 4;
-constexpr int ChannelCount = 4;
 
-// Payload byte k (from 1) of a reply sits at body position PosData + k - 1.
-constexpr int payloadPosition(int byteNumber)
-{
-    return PosData + byteNumber - 1;
-}
-
-// Parameter reply of a LAN adapter.
-constexpr int LanFirmware = payloadPosition(1);
-constexpr int LanIpAddress = payloadPosition(5);
-constexpr int LanGateway = payloadPosition(9);
-constexpr int LanNetMask = payloadPosition(13);
-constexpr int LanStdDest = payloadPosition(17);
-constexpr int LanPort = payloadPosition(21); // high byte, then low byte
-constexpr int LanFlags = payloadPosition(23);
+// Fields of the window the replies fill.
 constexpr int LanGatewayField = 4; // Text1(4) to Text1(7)
 constexpr int LanStdDestField = 12; // Text1(12) to Text1(15)
 constexpr int LanTDiffOnField = 18;
@@ -46,14 +28,6 @@ constexpr int LanTDiffOffField = 19;
 constexpr int LanFlagCount = 8;
 // Reply 240 makes the new address, port and eNum current, not the T-Diff fields.
 constexpr int LanFieldsTakenOver = 18;
-
-// Parameter reply of a radio device.
-constexpr int RadioTxPower = payloadPosition(1);
-constexpr int RadioFrequency = payloadPosition(2); // high byte, then low byte
-constexpr int RadioFirmware = payloadPosition(4);
-constexpr int RadioFlags = payloadPosition(8);
-constexpr int RadioTDiffOn = payloadPosition(9);
-constexpr int RadioTDiffOff = payloadPosition(10);
 constexpr int RadioENumField = 3;
 constexpr int RadioTDiffOnField = 4;
 constexpr int RadioTDiffOffField = 5;
@@ -61,28 +35,9 @@ constexpr int RadioFieldCount = 6;
 constexpr int RadioFlagCount = 6;
 constexpr int TDiffRegulatorBit = 5;
 
-// Measurement reply and switch acknowledgement.
-constexpr int OutputChannels = payloadPosition(1);
-constexpr int InputChannels = payloadPosition(2);
-constexpr int Temperature1 = payloadPosition(3);
-constexpr int Temperature2 = payloadPosition(5);
-
-// Weather reply, payload bytes counted from 1.
-constexpr int WeatherPayloadMinimum = 10;
-constexpr int WeatherWindNow = 1;
-constexpr int WeatherWindMax = 2;
-constexpr int WeatherRain = 3;
-constexpr int WeatherOutside = 8;
-constexpr int WeatherLight = 10;
-
-constexpr int DeviceClassLan = 1;
-constexpr int DeviceClassRadio = 2;
-constexpr int FunctionSwitching = 1;
-constexpr int FunctionThermostat = 5;
-constexpr int FunctionSolarTracker = 80;
-constexpr int FunctionControlServer = 250;
 // Only these device functions have flags worth showing.
-constexpr int FlagFunctions[] = {FunctionSwitching, FunctionThermostat, FunctionSolarTracker, FunctionControlServer};
+constexpr quint8 FlagFunctions[] = {Protocol::FunctionSwitching, Protocol::FunctionThermostat,
+                                    Protocol::FunctionSolarTracker, Protocol::FunctionControlServer};
 
 const QColor InputActive(255, 255, 0);
 const QColor InputIdle(192, 192, 192);
@@ -104,9 +59,9 @@ const QString RadioFlagTexts[RadioFlagCount] = {
 QString deviceClassText(quint8 value)
 {
     switch (value) {
-    case 0: return QStringLiteral("Kabel-Devices");
-    case 1: return QStringLiteral("LAN-Devices");
-    case 2: return QStringLiteral("Funk-Devices");
+    case Protocol::DeviceClassCable: return QStringLiteral("Kabel-Devices");
+    case Protocol::DeviceClassLan: return QStringLiteral("LAN-Devices");
+    case Protocol::DeviceClassRadio: return QStringLiteral("Funk-Devices");
     default: return QString();
     }
 }
@@ -114,18 +69,18 @@ QString deviceClassText(quint8 value)
 QString deviceFunctionText(quint8 value)
 {
     switch (value) {
-    case 0: return QStringLiteral("ohne Zuordnung");
-    case 1: return QStringLiteral("Schalt-Devices");
-    case 5: return QStringLiteral("Thermostat");
-    case 14: return QStringLiteral("WärmepumpenController");
-    case 80: return QStringLiteral("Solartracker");
-    case 100: return QStringLiteral("Fernbedienung");
-    case 150: return QStringLiteral("Wetterstation");
-    case 200: return QStringLiteral("Datenanzeige");
-    case 249: return QStringLiteral("TimeServer");
-    case 250: return QStringLiteral("ControlServer");
-    case 254: return QStringLiteral("Gateway (Funk/Lan)");
-    case 255: return QStringLiteral("PC Software");
+    case Protocol::FunctionUnassigned: return QStringLiteral("ohne Zuordnung");
+    case Protocol::FunctionSwitching: return QStringLiteral("Schalt-Devices");
+    case Protocol::FunctionThermostat: return QStringLiteral("Thermostat");
+    case Protocol::FunctionHeatPumpController: return QStringLiteral("WärmepumpenController");
+    case Protocol::FunctionSolarTracker: return QStringLiteral("Solartracker");
+    case Protocol::FunctionRemoteControl: return QStringLiteral("Fernbedienung");
+    case Protocol::FunctionWeatherStation: return QStringLiteral("Wetterstation");
+    case Protocol::FunctionDataDisplay: return QStringLiteral("Datenanzeige");
+    case Protocol::FunctionTimeServer: return QStringLiteral("TimeServer");
+    case Protocol::FunctionControlServer: return QStringLiteral("ControlServer");
+    case Protocol::FunctionGateway: return QStringLiteral("Gateway (Funk/Lan)");
+    case Protocol::FunctionPcSoftware: return QStringLiteral("PC Software");
     default: return QString();
     }
 }
@@ -135,13 +90,6 @@ bool bit(quint8 value, int position)
 {
     return BitOperations::BitB(value, position).value_or(false);
 }
-
-// A temperature as it travels: sign bit, then the magnitude in tenths.
-struct Temperature
-{
-    bool negative = false;
-    int tenths = 0;
-};
 
 // "0.0": one decimal place with the locale's decimal separator, no grouping.
 QString oneDecimal(int tenths, const QLocale &locale)
@@ -156,81 +104,38 @@ QString shortestTenths(int tenths)
     return tenths % TenthsPerUnit == 0 ? whole : whole + u'.' + QString::number(tenths % TenthsPerUnit);
 }
 
-// The body of a reply, read by position from 1; a position beyond what
-// arrived has no byte.
-class Body
+// Four octets as decimal numbers separated by ".".
+QString address(const Protocol::Ipv4 &octets)
 {
-public:
-    explicit Body(QByteArrayView bytes) : m_bytes(bytes) {}
+    QStringList parts;
+    for (quint8 octet : octets)
+        parts << QString::number(octet);
+    return parts.join(u'.');
+}
 
-    qsizetype size() const { return m_bytes.size(); }
+// Firmware characters are shown as they are; one that did not arrive leaves its place empty.
+QString firmwareLine(const Protocol::Firmware &firmware, int arrived)
+{
+    QStringList characters;
+    for (int k = 0; k < int(firmware.size()); ++k)
+        characters << (k < arrived ? QString(QChar(char16_t(firmware[std::size_t(k)]))) : QString());
+    return QStringLiteral("-> Firmware ") + characters.join(u'.');
+}
 
-    std::optional<quint8> byte(int position) const
-    {
-        if (position < 1 || position > m_bytes.size())
-            return std::nullopt;
-        return static_cast<quint8>(m_bytes[position - 1]);
-    }
-
-    // A firmware character is shown as it is; a missing one leaves its place empty.
-    QString character(int position) const
-    {
-        const std::optional<quint8> value = byte(position);
-        return value ? QString(QChar(char16_t(*value))) : QString(); // one byte, one character
-    }
-
-    std::optional<int> word(int highPosition) const
-    {
-        const std::optional<quint8> high = byte(highPosition);
-        const std::optional<quint8> low = byte(highPosition + 1);
-        if (!high || !low)
-            return std::nullopt;
-        return *high * ByteBase + *low;
-    }
-
-    std::optional<Temperature> temperature(int highPosition) const
-    {
-        const std::optional<quint8> high = byte(highPosition);
-        const std::optional<quint8> low = byte(highPosition + 1);
-        if (!high || !low)
-            return std::nullopt;
-        return Temperature{(*high & SignBit) != 0, (*high & ~SignBit) * ByteBase + *low};
-    }
-
-    // Four octets as decimal numbers separated by ".".
-    std::optional<QString> address(int firstPosition) const
-    {
-        QStringList octets;
-        for (int k = 0; k < OctetsPerAddress; ++k) {
-            const std::optional<quint8> octet = byte(firstPosition + k);
-            if (!octet)
-                return std::nullopt;
-            octets << QString::number(*octet);
-        }
-        return octets.join(u'.');
-    }
-
-    QString firmware(int firstPosition) const
-    {
-        QStringList characters;
-        for (int k = 0; k < FirmwareCharacters; ++k)
-            characters << character(firstPosition + k);
-        return QStringLiteral("-> Firmware ") + characters.join(u'.');
-    }
-
-private:
-    QByteArrayView m_bytes;
-};
-
-// One decoding: the body, what it reads of the window, and the effects so far.
-// A handler returns false where a byte it needs did not arrive.
+// One decoding: the reply as far as it arrived, what it reads of the window,
+// and the effects so far. A step returns false where a field it needs did not arrive.
 struct Decoding
 {
-    Decoding(Body body, const ReplySnapshot &snapshot) : body(body), snapshot(snapshot) {}
+    Decoding(const ParsedReply &parsed, const ReplySnapshot &snapshot)
+        : parsed(parsed), header(parsed.message.header), snapshot(snapshot)
+    {
+    }
 
-    const Body body;
+    const ParsedReply &parsed;
+    const Header &header;
     const ReplySnapshot &snapshot;
     QList<ReplyEffect> effects;
+    ReplyEnd end = ReplyEnd::Decoded;
 
     void log(const QString &text) { effects.append(WriteLog{text}); }
     void setText(ControlArray array, int index, const QString &text) { effects.append(SetText{{array, index}, text}); }
@@ -238,80 +143,109 @@ struct Decoding
 
     bool hasFlags() const
     {
-        const std::optional<quint8> function = body.byte(PosDeviceFunction);
-        return function && std::find(std::begin(FlagFunctions), std::end(FlagFunctions), *function)
+        return parsed.arrived(&Header::deviceFunction)
+            && std::find(std::begin(FlagFunctions), std::end(FlagFunctions), header.deviceFunction)
             != std::end(FlagFunctions);
     }
 
-    bool lanParameters();
-    bool radioParameters();
-    bool parameterReply();
-    bool measurementReply();
-    bool switchAcknowledged();
-    ReplyEnd weatherReply();
+    bool parameterReply(auto branch);
+    bool lanParameters(const Protocol::LanParameters &lan);
+    bool radioParameters(const Protocol::RadioParameters &radio);
+
+    bool decode(const Protocol::UnknownReply &) { return false; }
+    bool decode(const Protocol::LanParameters &lan)
+    {
+        return parameterReply([&] { return lanParameters(lan); });
+    }
+    bool decode(const Protocol::RadioParameters &radio)
+    {
+        return parameterReply([&] { return radioParameters(radio); });
+    }
+    bool decode(const Protocol::OtherParameters &)
+    {
+        return parameterReply([] { return true; });
+    }
+    bool decode(const Protocol::ProgrammingAcknowledged &)
+    {
+        log(QStringLiteral("-> Programmierung erfolgreich. Boote neu........"));
+        return true;
+    }
+    bool decode(const Protocol::LanProgrammingAcknowledged &)
+    {
+        log(QStringLiteral("-> Programmierung erfolgreich! Device bootet neu...."));
+        // From now on the tool listens on the new port and addresses the new IP.
+        for (int k = 0; k < LanFieldsTakenOver; ++k)
+            setText(ControlArray::Text1, k, snapshot.text2[std::size_t(k)]);
+        return true;
+    }
+    bool decode(const Protocol::MeasurementValues &values);
+    bool decode(const Protocol::SwitchAcknowledged &acknowledged);
+    bool decode(const Protocol::WeatherData &weather);
 };
 
-bool Decoding::lanParameters()
+bool Decoding::parameterReply(auto branch)
 {
-    log(body.firmware(LanFirmware));
+    if (!parsed.arrived(&Header::deviceClass) || !branch() || !parsed.arrived(&Header::deviceFunction))
+        return false;
+    log(QStringLiteral("-> Device: ") + deviceClassText(header.deviceClass) + QStringLiteral(", Funktion=")
+        + deviceFunctionText(header.deviceFunction));
+    return true;
+}
 
-    const std::optional<QString> ip = body.address(LanIpAddress);
-    const std::optional<QString> gateway = body.address(LanGateway);
-    if (!ip || !gateway)
+bool Decoding::lanParameters(const Protocol::LanParameters &lan)
+{
+    using Protocol::LanParameters;
+    log(firmwareLine(lan.firmware, parsed.partsArrived(&LanParameters::firmware)));
+
+    if (!parsed.arrived(&LanParameters::ipAddress) || !parsed.arrived(&LanParameters::gateway))
         return false;
     for (int k = 0; k < OctetsPerAddress; ++k)
-        setText(ControlArray::Text1, LanGatewayField + k, QString::number(*body.byte(LanGateway + k)));
-    const std::optional<QString> netMask = body.address(LanNetMask);
-    if (!netMask)
+        setText(ControlArray::Text1, LanGatewayField + k, QString::number(lan.gateway[std::size_t(k)]));
+    if (!parsed.arrived(&LanParameters::subnetMask))
         return false;
-    // Field by field, so the octets that arrived stay shown when the reply breaks off.
-    for (int k = 0; k < OctetsPerAddress; ++k) {
-        const std::optional<quint8> octet = body.byte(LanStdDest + k);
-        if (!octet)
-            return false;
-        setText(ControlArray::Text1, LanStdDestField + k, QString::number(*octet));
-    }
-    const std::optional<int> port = body.word(LanPort);
-    if (!port)
+    // Octet by octet, so the octets that arrived stay shown when the reply breaks off.
+    const int destinationOctets = parsed.partsArrived(&LanParameters::standardDestination);
+    for (int k = 0; k < destinationOctets; ++k)
+        setText(ControlArray::Text1, LanStdDestField + k, QString::number(lan.standardDestination[std::size_t(k)]));
+    if (!parsed.arrived(&LanParameters::standardDestination) || !parsed.arrived(&LanParameters::port))
         return false;
-    log(QStringLiteral("-> connectet: LAN ") + *ip + QStringLiteral(",  GateWay ") + *gateway
-        + QStringLiteral(", NwMask ") + *netMask + QStringLiteral(", StdDest-IP ") + *body.address(LanStdDest)
-        + QStringLiteral(", Port ") + QString::number(*port) + QStringLiteral(", eNum=")
-        + QString::number(*body.byte(PosENum)));
+    log(QStringLiteral("-> connectet: LAN ") + address(lan.ipAddress) + QStringLiteral(",  GateWay ")
+        + address(lan.gateway) + QStringLiteral(", NwMask ") + address(lan.subnetMask)
+        + QStringLiteral(", StdDest-IP ") + address(lan.standardDestination) + QStringLiteral(", Port ")
+        + QString::number(lan.port) + QStringLiteral(", eNum=") + QString::number(header.eNum));
 
     if (!hasFlags())
         return true;
-    const std::optional<quint8> flags = body.byte(LanFlags);
-    if (!flags)
+    if (!parsed.arrived(&LanParameters::flags))
         return false;
     QString line = QStringLiteral("-> Parameter: ");
     for (int k = 0; k < LanFlagCount; ++k) {
-        setCheck(ControlArray::Check1, k, bit(*flags, k));
-        line += LanFlagTexts[k] + QString::number(bit(*flags, k) ? 1 : 0);
+        setCheck(ControlArray::Check1, k, bit(lan.flags, k));
+        line += LanFlagTexts[k] + QString::number(bit(lan.flags, k) ? 1 : 0);
     }
     log(line);
 
     setText(ControlArray::Text2, LanTDiffOnField, snapshot.text1[LanTDiffOnField]);
     setText(ControlArray::Text2, LanTDiffOffField, snapshot.text1[LanTDiffOffField]);
     for (int k = 0; k < LanFlagCount; ++k)
-        setCheck(ControlArray::Check2, k, bit(*flags, k));
+        setCheck(ControlArray::Check2, k, bit(lan.flags, k));
     // A LAN reply carries no T-Diff values, so it has no T-Diff line.
     return true;
 }
 
-bool Decoding::radioParameters()
+bool Decoding::radioParameters(const Protocol::RadioParameters &radio)
 {
-    log(body.firmware(RadioFirmware));
+    using Protocol::RadioParameters;
+    log(firmwareLine(radio.firmware, parsed.partsArrived(&RadioParameters::firmware)));
 
-    const QString eNum = QString::number(*body.byte(PosENum));
+    const QString eNum = QString::number(header.eNum);
     setText(ControlArray::Text3, RadioENumField, eNum);
-    log(QStringLiteral("-> Deviceadresse ") + QString::number(*body.byte(PosSrcHigh)) + u'.'
-        + QString::number(*body.byte(PosSrcLow)) + QStringLiteral(", eNum ") + eNum);
+    log(QStringLiteral("-> Deviceadresse ") + QString::number(header.sourceHigh) + u'.'
+        + QString::number(header.sourceLow) + QStringLiteral(", eNum ") + eNum);
 
-    const std::optional<int> frequencyWord = body.word(RadioFrequency);
-    if (!frequencyWord)
+    if (!parsed.arrived(&RadioParameters::frequency))
         return false;
-    const SelectorRows::FrequencyBoxes frequency = SelectorRows::frequencyBoxesFor(*frequencyWord);
+    const SelectorRows::FrequencyBoxes frequency = SelectorRows::frequencyBoxesFor(radio.frequency);
     for (int k = SelectorRows::FrequencyBits - 1; k >= 0; --k)
         setCheck(ControlArray::Check5, k, frequency[std::size_t(k)]);
     // The label follows the boxes only when one of them changed.
@@ -319,10 +253,9 @@ bool Decoding::radioParameters()
         ? snapshot.label15Frequency
         : SelectorRows::frequencyCaption(frequency, snapshot.locale);
 
-    const std::optional<quint8> txPowerByte = body.byte(RadioTxPower);
-    if (!txPowerByte)
+    if (!parsed.arrived(&RadioParameters::txPower))
         return false;
-    const SelectorRows::TxPowerBoxes txPower = SelectorRows::txPowerBoxesFor(*txPowerByte);
+    const SelectorRows::TxPowerBoxes txPower = SelectorRows::txPowerBoxesFor(radio.txPower);
     for (int k = 0; k < SelectorRows::TxPowerBits; ++k)
         setCheck(ControlArray::Check6, k, txPower[std::size_t(k)]);
     log(QStringLiteral("-> Sendeleistung(Dämpfung) =") + QString::number(SelectorRows::txPowerAttenuation(txPower))
@@ -330,32 +263,29 @@ bool Decoding::radioParameters()
 
     if (!hasFlags())
         return true;
-    const std::optional<quint8> flags = body.byte(RadioFlags);
-    if (!flags)
+    if (!parsed.arrived(&RadioParameters::flags))
         return false;
     QString line = QStringLiteral("-> Parameter: ");
     for (int k = 0; k < RadioFlagCount; ++k) {
-        setCheck(ControlArray::Check3, k, bit(*flags, k));
-        line += RadioFlagTexts[k] + QString::number(bit(*flags, k) ? 1 : 0);
+        setCheck(ControlArray::Check3, k, bit(radio.flags, k));
+        line += RadioFlagTexts[k] + QString::number(bit(radio.flags, k) ? 1 : 0);
     }
     log(line);
 
-    const std::optional<quint8> tDiffOn = body.byte(RadioTDiffOn);
-    if (!tDiffOn)
+    if (!parsed.arrived(&RadioParameters::tDiffOn))
         return false;
-    const QString tDiffOnText = oneDecimal(*tDiffOn, snapshot.locale);
+    const QString tDiffOnText = oneDecimal(radio.tDiffOn, snapshot.locale);
     setText(ControlArray::Text3, RadioTDiffOnField, tDiffOnText);
-    const std::optional<quint8> tDiffOff = body.byte(RadioTDiffOff);
-    if (!tDiffOff)
+    if (!parsed.arrived(&RadioParameters::tDiffOff))
         return false;
-    const QString tDiffOffText = oneDecimal(*tDiffOff, snapshot.locale);
+    const QString tDiffOffText = oneDecimal(radio.tDiffOff, snapshot.locale);
     setText(ControlArray::Text3, RadioTDiffOffField, tDiffOffText);
-    if (bit(*flags, TDiffRegulatorBit))
+    if (bit(radio.flags, TDiffRegulatorBit))
         log(QStringLiteral("-> T-Diff EIN=") + tDiffOnText + QStringLiteral("°C, T-Diff AUS=") + tDiffOffText
             + QStringLiteral("°C"));
 
     for (int k = 0; k < RadioFlagCount; ++k)
-        setCheck(ControlArray::Check4, k, bit(*flags, k));
+        setCheck(ControlArray::Check4, k, bit(radio.flags, k));
     for (int k = 0; k < SelectorRows::FrequencyBits; ++k)
         setCheck(ControlArray::Check7, k, frequency[std::size_t(k)]);
     for (int k = 0; k < SelectorRows::TxPowerBits; ++k)
@@ -370,34 +300,17 @@ bool Decoding::radioParameters()
     return true;
 }
 
-bool Decoding::parameterReply()
+bool Decoding::decode(const Protocol::MeasurementValues &values)
 {
-    const std::optional<quint8> deviceClass = body.byte(PosDeviceClass);
-    if (!deviceClass)
-        return false;
-    if (*deviceClass == DeviceClassLan && !lanParameters())
-        return false;
-    if (*deviceClass == DeviceClassRadio && !radioParameters())
-        return false;
-    const std::optional<quint8> function = body.byte(PosDeviceFunction);
-    if (!function)
-        return false;
-    log(QStringLiteral("-> Device: ") + deviceClassText(*deviceClass) + QStringLiteral(", Funktion=")
-        + deviceFunctionText(*function));
-    return true;
-}
-
-bool Decoding::measurementReply()
-{
-    // The output byte is read before UpdatingPorts is raised, so a reply that
+    using Protocol::MeasurementValues;
+    // The outputs are known before UpdatingPorts is raised, so a reply that
     // breaks off can never leave the switch buttons silenced.
-    const std::optional<quint8> outputs = body.byte(OutputChannels);
-    if (!outputs)
+    if (!parsed.arrived(&MeasurementValues::outputs))
         return false;
     effects.append(SetUpdatingPorts{true});
     QString line = QStringLiteral("-> OutPort: ");
-    for (int n = 1; n <= ChannelCount; ++n) {
-        const bool on = bit(*outputs, n - 1);
+    for (int n = 1; n <= Protocol::ChannelCount; ++n) {
+        const bool on = bit(values.outputs, n - 1);
         line += QStringLiteral("Kanal %1=").arg(n) + (on ? QStringLiteral("ON, ") : QStringLiteral("OFF, "));
         effects.append(SetSwitchState{{ControlArray::Port1, n - 1}, on});
     }
@@ -405,65 +318,63 @@ bool Decoding::measurementReply()
     log(line);
     effects.append(SetUpdatingPorts{false});
 
-    const std::optional<quint8> inputs = body.byte(InputChannels);
-    if (!inputs)
+    if (!parsed.arrived(&MeasurementValues::inputs))
         return false;
     line = QStringLiteral("-> InPort: ");
-    for (int n = 1; n <= ChannelCount; ++n) {
-        const bool active = bit(*inputs, n - 1);
+    for (int n = 1; n <= Protocol::ChannelCount; ++n) {
+        const bool active = bit(values.inputs, n - 1);
         line += QStringLiteral("Kanal %1=").arg(n) + (active ? QStringLiteral("ON, ") : QStringLiteral("OFF, "));
         effects.append(SetFillColour{{ControlArray::Shape1, n - 1}, active ? InputActive : InputIdle});
     }
     line.chop(2);
     log(line);
 
-    const std::optional<Temperature> first = body.temperature(Temperature1);
-    const std::optional<Temperature> second = body.temperature(Temperature2);
-    if (!first || !second)
+    if (!parsed.arrived(&MeasurementValues::temperature1) || !parsed.arrived(&MeasurementValues::temperature2))
         return false;
     // A positive value has a blank where the minus would stand.
-    const auto shown = [this](const Temperature &t) {
+    const auto shown = [this](const Protocol::Temperature &t) {
         return (t.negative ? QStringLiteral("-") : QStringLiteral(" ")) + oneDecimal(t.tenths, snapshot.locale);
     };
+    const QString first = shown(values.temperature1);
+    const QString second = shown(values.temperature2);
     setText(ControlArray::Label12, 0,
-            QStringLiteral("Temperatur 1: ") + shown(*first) + QStringLiteral(" °C ") + QStringLiteral("Temperatur 2: ")
-                + shown(*second) + QStringLiteral(" °C"));
-    const QString eNum = QString::number(*body.byte(PosENum));
-    if (body.byte(PosDeviceFunction) == FunctionThermostat)
-        log(QStringLiteral("-> Messwert: ") + shown(*first) + QStringLiteral(" °C, Sollwert: ") + shown(*second)
+            QStringLiteral("Temperatur 1: ") + first + QStringLiteral(" °C ") + QStringLiteral("Temperatur 2: ")
+                + second + QStringLiteral(" °C"));
+    const QString eNum = QString::number(header.eNum);
+    if (header.deviceFunction == Protocol::FunctionThermostat)
+        log(QStringLiteral("-> Messwert: ") + first + QStringLiteral(" °C, Sollwert: ") + second
             + QStringLiteral(" °C, eNum=") + eNum);
     else
-        log(QStringLiteral("-> Temperatur1: ") + shown(*first) + QStringLiteral(" °C,  Temperatur2: ") + shown(*second)
+        log(QStringLiteral("-> Temperatur1: ") + first + QStringLiteral(" °C,  Temperatur2: ") + second
             + QStringLiteral(" °C, eNum=") + eNum);
     return true;
 }
 
-bool Decoding::switchAcknowledged()
+bool Decoding::decode(const Protocol::SwitchAcknowledged &acknowledged)
 {
-    const std::optional<quint8> outputs = body.byte(OutputChannels);
-    if (!outputs)
+    if (!parsed.arrived(&Protocol::SwitchAcknowledged::outputs))
         return false;
     QStringList channels;
-    for (int n = 1; n <= ChannelCount; ++n)
-        channels << QStringLiteral("Ch %1=%2").arg(n).arg(bit(*outputs, n - 1) ? 1 : 0);
+    for (int n = 1; n <= Protocol::ChannelCount; ++n)
+        channels << QStringLiteral("Ch %1=%2").arg(n).arg(bit(acknowledged.outputs, n - 1) ? 1 : 0);
     log(QStringLiteral("-> Port geschaltet! Status:  ") + channels.join(QStringLiteral(",  ")));
     return true;
 }
 
-ReplyEnd Decoding::weatherReply()
+bool Decoding::decode(const Protocol::WeatherData &weather)
 {
     log(QStringLiteral("-> empfange Wetterdaten...."));
-    if (body.size() - (PosData - 1) < WeatherPayloadMinimum)
-        return ReplyEnd::KeptOpen;
-    const auto payload = [this](int byteNumber) { return *body.byte(payloadPosition(byteNumber)); };
-    const Temperature outside = *body.temperature(payloadPosition(WeatherOutside));
-    const int rain = *body.word(payloadPosition(WeatherRain));
-    log(QStringLiteral("außen= ") + (outside.negative ? QStringLiteral("-") : QString()) + shortestTenths(outside.tenths)
-        + QStringLiteral(" °C, Regen=") + shortestTenths(rain) + QStringLiteral(" Lt/m², Wind akt.=")
-        + QString::number(payload(WeatherWindNow)) + QStringLiteral(" Km/h, Wind max=")
-        + QString::number(payload(WeatherWindMax)) + QStringLiteral(" Km/h, Licht=")
-        + QString::number(payload(WeatherLight)));
-    return ReplyEnd::Decoded;
+    // Short weather data is no error: the exchange stays open for the rest.
+    if (!parsed.complete()) {
+        end = ReplyEnd::KeptOpen;
+        return true;
+    }
+    log(QStringLiteral("außen= ") + (weather.outside.negative ? QStringLiteral("-") : QString())
+        + shortestTenths(weather.outside.tenths) + QStringLiteral(" °C, Regen=") + shortestTenths(weather.rain)
+        + QStringLiteral(" Lt/m², Wind akt.=") + QString::number(weather.windSpeed)
+        + QStringLiteral(" Km/h, Wind max=") + QString::number(weather.windSpeedMax)
+        + QStringLiteral(" Km/h, Licht=") + QString::number(weather.light));
+    return true;
 }
 
 } // namespace
@@ -482,42 +393,13 @@ DecodedReply DecodeReply(QByteArrayView received, const ReplySnapshot &snapshot)
         return result;
     }
     const QByteArrayView decoded = received.first(std::min<qsizetype>(received.size(), MaxDecodedLength));
-    const QByteArrayView bodyBytes = decoded.sliced(std::min<qsizetype>(decoded.size(), PreambleLength));
-    result.rxBuffer = bodyBytes.toByteArray();
+    result.rxBuffer = Protocol::frameBody(decoded).toByteArray();
 
-    Decoding decoding(Body(bodyBytes), snapshot);
-    const std::optional<quint8> code = decoding.body.byte(PosCommand);
-    bool handled = false;
-    result.end = ReplyEnd::Decoded;
-    switch (code ? int(*code) : NoCode) {
-    case CodeParameterReply:
-        handled = decoding.parameterReply();
-        break;
-    case CodeProgrammingAcknowledged:
-        decoding.log(QStringLiteral("-> Programmierung erfolgreich. Boote neu........"));
-        handled = true;
-        break;
-    case CodeProgrammingAcknowledgedNewLan:
-        decoding.log(QStringLiteral("-> Programmierung erfolgreich! Device bootet neu...."));
-        // From now on the tool listens on the new port and addresses the new IP.
-        for (int k = 0; k < LanFieldsTakenOver; ++k)
-            decoding.setText(ControlArray::Text1, k, snapshot.text2[std::size_t(k)]);
-        handled = true;
-        break;
-    case CodeMeasurementReply:
-    case CodeMeasurementReplyEcho:
-        handled = decoding.measurementReply();
-        break;
-    case CodeSwitchAcknowledged:
-        handled = decoding.switchAcknowledged();
-        break;
-    case CodeWeatherData:
-        result.end = decoding.weatherReply();
-        handled = true;
-        break;
-    default:
-        break; // an unknown code, or no code at all
-    }
+    const ParsedReply parsed = Protocol::parseReply(decoded);
+    Decoding decoding(parsed, snapshot);
+    const bool handled = std::visit([&decoding](const auto &reply) { return decoding.decode(reply); },
+                                    parsed.message.payload);
+    result.end = decoding.end;
     if (!handled) {
         decoding.log(DecodeError);
         result.end = ReplyEnd::Undecodable;

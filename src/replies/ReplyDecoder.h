@@ -7,8 +7,11 @@
 #include <QByteArrayView>
 #include <QList>
 
-// Turns a received reply into log lines and window fields.
+// Turns a received reply, as the protocol layer parses it, into log lines and window fields.
 namespace ReplyDecoder {
+
+// Of what arrives, at most the preamble and 43 body bytes are decoded (RxBuffer).
+inline constexpr int MaxDecodedLength = 45;
 
 // How decoding ended, and so whether the window's closing steps follow.
 enum class ReplyEnd {
@@ -36,8 +39,8 @@ bool NothingReadable(QByteArrayView received);
 
 // DecodeReply, from everything that arrived. Of the first 45 bytes the two
 // preamble bytes are dropped whatever they are; the reply is recognised by its
-// code alone (no length or checksum check) and nothing beyond what arrived is
-// read. Window state that earlier effects change (the frequency caption after
+// code alone (no length or checksum check), and a reply that breaks off shows
+// the fields that arrived before the decode-error line. Window state that earlier effects change (the frequency caption after
 // the boxes changed, the texts copied into the new fields) is worked out from
 // the snapshot and those effects.
 DecodedReply DecodeReply(QByteArrayView received, const ReplySnapshot &snapshot);

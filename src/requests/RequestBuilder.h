@@ -12,6 +12,13 @@ namespace RequestBuilder {
 inline constexpr int TargetLan = 0;
 inline constexpr int TargetRadio = 1;
 
+// Values of CurrentCommand, one per request kind.
+inline constexpr int CommandParameterRequest = 1;
+inline constexpr int CommandProgramming = 2;
+inline constexpr int CommandMeasurementRequest = 3;
+inline constexpr int CommandSwitch = 4;
+inline constexpr int CommandAutoSend = 5;
+
 struct BuiltRequest
 {
     // RequestFrame: preamble and body. Empty when nothing is to be sent (a

@@ -1,6 +1,6 @@
 // The command buttons, the continuous polling and the switch and AutoSend
 // buttons: each sets the command, logs, builds the request and sends it.
-#include "requests/FrameFormat.h"
+#include "requests/RequestBuilder.h"
 #include "requests/TwoStateButton.h"
 #include "shell/frmMain.h"
 
@@ -30,7 +30,7 @@ void frmMain::connectCommandHandlers()
 void frmMain::cmdTest_Click()
 {
     fraControl->setEnabled(false);
-    CurrentCommand = FrameFormat::CommandParameterRequest;
+    CurrentCommand = RequestBuilder::CommandParameterRequest;
     WriteLog(QStringLiteral("Anfrage Parameter"));
     BuildRequest();
     SendRequest();
@@ -39,7 +39,7 @@ void frmMain::cmdTest_Click()
 void frmMain::GetMesswerte_Click()
 {
     fraControl->setEnabled(false);
-    CurrentCommand = FrameFormat::CommandMeasurementRequest;
+    CurrentCommand = RequestBuilder::CommandMeasurementRequest;
     WriteLog(QStringLiteral("Abfrage Messwerte"));
     BuildRequest();
     SendRequest();
@@ -48,7 +48,7 @@ void frmMain::GetMesswerte_Click()
 void frmMain::cmdSetParameter_Click()
 {
     fraControl->setEnabled(false);
-    CurrentCommand = FrameFormat::CommandProgramming;
+    CurrentCommand = RequestBuilder::CommandProgramming;
     WriteLog(QStringLiteral("sende neue Parameter"));
     BuildRequest();
     // A refused radio programming leaves no frame: nothing to send.
@@ -66,7 +66,7 @@ void frmMain::MesswerteLoop_Click()
         Timer3->stop();
         return;
     }
-    CurrentCommand = FrameFormat::CommandMeasurementRequest;
+    CurrentCommand = RequestBuilder::CommandMeasurementRequest;
     WriteLog(QStringLiteral("Loop-Abfrage Messwerte"));
     PollMeasurements();
     MesswerteLoop->setText(PollingRuns);
@@ -75,7 +75,7 @@ void frmMain::MesswerteLoop_Click()
 void frmMain::PollMeasurements()
 {
     PollingActive = true;
-    CurrentCommand = FrameFormat::CommandMeasurementRequest;
+    CurrentCommand = RequestBuilder::CommandMeasurementRequest;
     WriteLog(QStringLiteral("Abfrage Messwerte"));
     BuildRequest();
     SendRequest();
@@ -102,7 +102,7 @@ void frmMain::Port1_Click(int Index)
         PollingActive = false;
         ResumePolling = true;
     }
-    CurrentCommand = FrameFormat::CommandSwitch;
+    CurrentCommand = RequestBuilder::CommandSwitch;
     BuildRequest();
     SendRequest();
 }
@@ -111,7 +111,7 @@ void frmMain::AutoSend_Click(int Index)
 {
     CurrentChannel = static_cast<qint16>(Index);
     fraControl->setEnabled(false);
-    CurrentCommand = FrameFormat::CommandAutoSend;
+    CurrentCommand = RequestBuilder::CommandAutoSend;
     WriteLog(QStringLiteral("Anforderung AutoSend für InputKanal ") + QString::number(Index + 1));
     BuildRequest();
     SendRequest();

@@ -1,6 +1,5 @@
 #include "EffectText.h"
 #include "TestMain.h"
-#include "requests/FrameFormat.h"
 #include "requests/RequestBuilder.h"
 
 Q_DECLARE_METATYPE(RequestSnapshot)
@@ -94,12 +93,6 @@ private slots:
         const RequestBuilder::BuiltRequest built = RequestBuilder::BuildRequest(snapshot);
         QCOMPARE(built.requestFrame.toHex().toUpper(), hex);
         QCOMPARE(effectLines(built.effects).join("; "), effects);
-    }
-
-    // The requests above hold 0 in their first body byte and in the checksum's own place: here every byte counts.
-    void checksumSumsTheBodyButItsOwnPlace()
-    {
-        QCOMPARE(FrameFormat::frameChecksum(QByteArray::fromHex("FFFFFFFFFFFFFFFFFFFFFFFF")), 0xF5); // 11 * 0xFF
     }
 };
 

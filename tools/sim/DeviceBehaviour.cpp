@@ -1,96 +1,51 @@
 #include "DeviceBehaviour.h"
 
-#include "entry/SelectorRows.h"
-#include "requests/FrameFormat.h"
-
 #include <QStringList>
 
 namespace DeviceBehaviour {
 
 namespace {
 
-using SimFrame::Frame;
-using namespace FrameFormat;
+using Protocol::Header;
+using Protocol::ParsedRequest;
+using Protocol::Temperature;
 
 // Where unasked frames go: the home of the LAN devices and the address the
 // tool sends from.
-constexpr quint8 LanHome = 28;
-constexpr quint8 ToolHigh = 255;
-constexpr quint8 ToolLow = 254;
+constexpr quint8 LanHome = Protocol::LanDestination.home;
 // A LAN adapter has no radio address of its own.
 constexpr quint8 LanSourceHigh = 0;
 constexpr quint8 LanSourceLow = 0;
 
-constexpr int ChannelFlagOffset = 4; // the high four bits of a switch or AutoSend byte say which channels
 constexpr quint8 RadioFlagMask = 0x3F;
 constexpr quint8 TDiffRegulatorFlag = 0x20;
 constexpr quint8 HeatingOutput = 0x01;
-constexpr quint16 FrequencyCodeMask = (1u << SelectorRows::FrequencyBits) - 1;
-constexpr quint8 TxPowerCodeMask = (1u << SelectorRows::TxPowerBits) - 1;
-constexpr int ByteBits = 8;
-constexpr int ByteBase = 256;
-constexpr int UnreadWeatherBytes = 3;
-
-// Payload of LAN programming.
-constexpr int LanNewAddress = 0;
-constexpr int LanNewGateway = 4;
-constexpr int LanNewMask = 8;
-constexpr int LanNewDestination = 12;
-constexpr int LanNewPortHigh = 16;
-constexpr int LanNewPortLow = 17;
-constexpr int LanNewFlags = 18;
-constexpr int LanNewTDiffOn = 19;
-constexpr int LanNewTDiffOff = 20;
-// Payload of radio programming.
-constexpr int RadioNewHome = 0;
-constexpr int RadioNewHigh = 1;
-constexpr int RadioNewLow = 2;
-constexpr int RadioNewTxPower = 3;
-constexpr int RadioNewFrequencyHigh = 4;
-constexpr int RadioNewFrequencyLow = 5;
-constexpr int RadioNewFlags = 6;
-constexpr int RadioNewTDiffOn = 7;
-constexpr int RadioNewTDiffOff = 8;
 
 // Addresses a device cannot take: none, broadcast, multicast and above.
 constexpr quint8 FirstUnusableOctet = 224;
 
-quint8 at(const QByteArray &payload, int index)
-{
-    return static_cast<quint8>(payload[index]);
-}
-
-void appendByte(QByteArray &bytes, int value)
-{
-    bytes.append(static_cast<char>(static_cast<quint8>(value)));
-}
-
-void appendAddress(QByteArray &bytes, const Ipv4 &address)
-{
-    for (quint8 octet : address)
-        appendByte(bytes, octet);
-}
-
-Ipv4 addressAt(const QByteArray &payload, int first)
-{
-    return {at(payload, first), at(payload, first + 1), at(payload, first + 2), at(payload, first + 3)};
-}
-
 // A reply goes back to whoever sent the request.
-Frame replyTo(const Frame &request, quint8 code, quint8 eNum, quint8 srcHigh, quint8 srcLow, quint8 deviceClass,
-              quint8 function)
+Header replyTo(const Header &request, quint8 code, quint8 eNum, quint8 srcHigh, quint8 srcLow, quint8 deviceClass,
+               quint8 function)
 {
-    Frame reply;
-    reply.code = code;
-    reply.eNum = eNum;
-    reply.destHome = request.destHome;
-    reply.destHigh = request.srcHigh;
-    reply.destLow = request.srcLow;
-    reply.srcHigh = srcHigh;
-    reply.srcLow = srcLow;
-    reply.deviceClass = deviceClass;
-    reply.deviceFunction = function;
-    return reply;
+    return {0, code, eNum, {request.destination.home, request.sourceHigh, request.sourceLow}, srcHigh, srcLow,
+            deviceClass, function};
+}
+
+// The tool's address for frames that no request asked for.
+Header unasked(quint8 code, quint8 eNum, quint8 home, quint8 srcHigh, quint8 srcLow, quint8 deviceClass,
+               quint8 function)
+{
+    return {0, code, eNum, {home, Protocol::ToolAddressHigh, Protocol::ToolAddressLow}, srcHigh, srcLow,
+            deviceClass, function};
+}
+
+Protocol::Firmware firmwareOf(const QByteArray &characters)
+{
+    const QByteArray padded = characters.leftJustified(FirmwareLength, ' ', true);
+    Protocol::Firmware firmware{};
+    std::copy(padded.begin(), padded.end(), firmware.begin());
+    return firmware;
 }
 
 QString channelList(quint8 bits)
@@ -108,52 +63,39 @@ QString onOff(bool on)
     return on ? QStringLiteral("on") : QStringLiteral("off");
 }
 
-QByteArray measurementPayload(const Channels &channels, int first, int second)
+Protocol::MeasurementValues measurementValues(const Channels &channels, int first, int second)
 {
-    QByteArray payload;
-    appendByte(payload, channels.outputs & ChannelMask);
-    appendByte(payload, channels.inputs & ChannelMask);
-    payload.append(SimFrame::encodeTemperature(first));
-    payload.append(SimFrame::encodeTemperature(second));
-    return payload;
+    return {quint8(channels.outputs & ChannelMask), quint8(channels.inputs & ChannelMask),
+            Temperature::fromTenths(first), Temperature::fromTenths(second)};
 }
 
-QByteArray radioMeasurementPayload(const RadioDevice &device)
+Protocol::MeasurementValues radioMeasurementValues(const RadioDevice &device)
 {
     const int second = device.kind == RadioKind::Thermostat ? device.setPoint : 0;
-    return measurementPayload(device.channels, device.temperature.tenths, second);
+    return measurementValues(device.channels, device.temperature.tenths, second);
 }
 
-QByteArray weatherPayload(const WeatherValues &weather)
+Protocol::WeatherData weatherData(const WeatherValues &weather)
 {
-    QByteArray payload;
-    appendByte(payload, weather.wind);
-    appendByte(payload, weather.windMax);
-    appendByte(payload, weather.rain / ByteBase);
-    appendByte(payload, weather.rain % ByteBase);
-    payload.append(QByteArray(UnreadWeatherBytes, '\0'));
-    payload.append(SimFrame::encodeTemperature(weather.outside.tenths));
-    appendByte(payload, weather.light);
-    return payload;
+    return {weather.wind, weather.windMax, weather.rain, Temperature::fromTenths(weather.outside.tenths), weather.light};
 }
 
-// Switch byte: the high four bits say which outputs are meant, the low four their new state.
-QString switchOutputs(Channels &channels, quint8 switchByte)
+QString switchOutputs(Channels &channels, const Protocol::ChannelSelection &outputs)
 {
     QStringList changes;
     for (int n = 0; n < ChannelCount; ++n) {
-        if (!(switchByte & (1u << (n + ChannelFlagOffset))))
+        if (!(outputs.addressed & (1u << n)))
             continue;
-        const bool on = switchByte & (1u << n);
+        const bool on = outputs.states & (1u << n);
         channels.outputs = static_cast<quint8>(on ? channels.outputs | (1u << n) : channels.outputs & ~(1u << n));
         changes << QStringLiteral("output %1 %2").arg(n + 1).arg(onOff(on));
     }
     return changes.isEmpty() ? QStringLiteral("no output addressed") : changes.join(QStringLiteral(", "));
 }
 
-QString enableAutoSend(Channels &channels, quint8 channelByte)
+QString enableAutoSend(Channels &channels, const Protocol::ChannelSelection &selection)
 {
-    const quint8 inputs = channelByte >> ChannelFlagOffset;
+    const quint8 inputs = selection.addressed;
     channels.autoSend |= inputs;
     return inputs ? QStringLiteral("AutoSend on for input %1").arg(channelList(inputs))
                   : QStringLiteral("no input addressed");
@@ -164,12 +106,12 @@ Answer ignore(const QString &why)
     return {QByteArray(), why, true, false};
 }
 
-Answer tooShort(const Frame &request, int needed)
+Answer tooShort(const ParsedRequest &request)
 {
     return ignore(QStringLiteral("command %1 needs %2 payload bytes, %3 came")
-                      .arg(request.code)
-                      .arg(needed)
-                      .arg(request.payload.size()));
+                      .arg(request.message.header.code)
+                      .arg(request.payloadLength())
+                      .arg(request.payloadArrived()));
 }
 
 Answer unknownCommand()
@@ -183,29 +125,26 @@ QString tenthsText(int tenths)
     return QString::number(tenths / TenthsPerDegree, 'f', 1);
 }
 
-Answer programLanAdapter(LanAdapter &adapter, const Frame &request)
+Answer programLanAdapter(LanAdapter &adapter, const ParsedRequest &request, const Protocol::LanProgramming &p)
 {
-    const QByteArray &p = request.payload;
-    if (p.size() < PayloadLengthProgrammingLan)
-        return tooShort(request, PayloadLengthProgrammingLan);
-    const Ipv4 address = addressAt(p, LanNewAddress);
-    const quint16 port = static_cast<quint16>(at(p, LanNewPortHigh) * ByteBase + at(p, LanNewPortLow));
-    if (address[0] == 0 || address[0] >= FirstUnusableOctet)
-        return ignore(QStringLiteral("refused the new address %1: no device can take it").arg(ipv4Text(address)));
-    if (port == 0)
+    if (!request.complete())
+        return tooShort(request);
+    if (p.ipAddress[0] == 0 || p.ipAddress[0] >= FirstUnusableOctet)
+        return ignore(QStringLiteral("refused the new address %1: no device can take it").arg(ipv4Text(p.ipAddress)));
+    if (p.port == 0)
         return ignore(QStringLiteral("refused port 0"));
-    const bool moved = address != adapter.address || port != adapter.port;
-    adapter.address = address;
-    adapter.gateway = addressAt(p, LanNewGateway);
-    adapter.subnetMask = addressAt(p, LanNewMask);
-    adapter.standardDestination = addressAt(p, LanNewDestination);
-    adapter.port = port;
-    adapter.eNum = request.eNum; // the new eNum travels in the header
-    adapter.flags = at(p, LanNewFlags);
-    adapter.tDiffOn = at(p, LanNewTDiffOn);
-    adapter.tDiffOff = at(p, LanNewTDiffOff);
-    const Frame reply = replyTo(request, CodeProgrammingAcknowledgedNewLan, adapter.eNum, LanSourceHigh, LanSourceLow,
-                                DeviceClassLan, adapter.deviceFunction);
+    const bool moved = p.ipAddress != adapter.address || p.port != adapter.port;
+    adapter.address = p.ipAddress;
+    adapter.gateway = p.gateway;
+    adapter.subnetMask = p.subnetMask;
+    adapter.standardDestination = p.standardDestination;
+    adapter.port = p.port;
+    adapter.eNum = request.message.header.eNum; // the new eNum travels in the header
+    adapter.flags = p.flags;
+    adapter.tDiffOn = p.tDiffOn;
+    adapter.tDiffOff = p.tDiffOff;
+    const Header reply = replyTo(request.message.header, Protocol::CodeLanProgrammingAcknowledged, adapter.eNum,
+                                 LanSourceHigh, LanSourceLow, DeviceClassLan, adapter.deviceFunction);
     const QString note = QStringLiteral("programmed: %1 port %2, gateway %3, mask %4, destination %5, eNum %6, "
                                         "flags %7, T-Diff %8/%9")
                              .arg(ipv4Text(adapter.address))
@@ -215,26 +154,24 @@ Answer programLanAdapter(LanAdapter &adapter, const Frame &request)
                              .arg(adapter.eNum)
                              .arg(SimFrame::hexDump(QByteArray(1, char(adapter.flags))))
                              .arg(tenthsText(adapter.tDiffOn), tenthsText(adapter.tDiffOff));
-    return {SimFrame::encode(reply), note, false, moved};
+    return {Protocol::encodeReply({reply, Protocol::LanProgrammingAcknowledged{}}), note, false, moved};
 }
 
-Answer programRadioDevice(RadioDevice &device, const Frame &request)
+Answer programRadioDevice(RadioDevice &device, const ParsedRequest &request, const Protocol::RadioProgramming &p)
 {
-    const QByteArray &p = request.payload;
-    if (p.size() < PayloadLengthProgrammingRadio)
-        return tooShort(request, PayloadLengthProgrammingRadio);
-    device.home = at(p, RadioNewHome);
-    device.high = at(p, RadioNewHigh);
-    device.low = at(p, RadioNewLow);
-    device.txPowerCode = at(p, RadioNewTxPower) & TxPowerCodeMask;
-    device.frequencyCode = static_cast<quint16>((at(p, RadioNewFrequencyHigh) << ByteBits | at(p, RadioNewFrequencyLow))
-                                                & FrequencyCodeMask);
-    device.flags = at(p, RadioNewFlags) & RadioFlagMask;
-    device.tDiffOn = at(p, RadioNewTDiffOn);
-    device.tDiffOff = at(p, RadioNewTDiffOff);
+    if (!request.complete())
+        return tooShort(request);
+    device.home = p.address.home;
+    device.high = p.address.high;
+    device.low = p.address.low;
+    device.txPowerCode = quint8(Protocol::txPowerCode(p.txPower));
+    device.frequencyCode = quint16(Protocol::frequencyCode(p.frequency));
+    device.flags = p.flags & RadioFlagMask;
+    device.tDiffOn = p.tDiffOn;
+    device.tDiffOff = p.tDiffOff;
     // Acknowledged from the new address: the device has taken it.
-    const Frame reply = replyTo(request, CodeProgrammingAcknowledged, device.eNum, device.high, device.low,
-                                DeviceClassRadio, device.deviceFunction());
+    const Header reply = replyTo(request.message.header, Protocol::CodeProgrammingAcknowledged, device.eNum,
+                                 device.high, device.low, DeviceClassRadio, device.deviceFunction());
     const QString note = QStringLiteral("programmed: address %1, transmit power code %2, frequency code %3, "
                                         "flags %4, T-Diff %5/%6")
                              .arg(radioAddressText(device))
@@ -242,7 +179,7 @@ Answer programRadioDevice(RadioDevice &device, const Frame &request)
                              .arg(device.frequencyCode)
                              .arg(SimFrame::hexDump(QByteArray(1, char(device.flags))))
                              .arg(tenthsText(device.tDiffOn), tenthsText(device.tDiffOff));
-    return {SimFrame::encode(reply), note, false, false};
+    return {Protocol::encodeReply({reply, Protocol::ProgrammingAcknowledged{}}), note, false, false};
 }
 
 void regulate(RadioDevice &device)
@@ -258,113 +195,104 @@ void regulate(RadioDevice &device)
 
 } // namespace
 
-Answer answerLanAdapter(LanAdapter &adapter, const Frame &request)
+Answer answerLanAdapter(LanAdapter &adapter, const ParsedRequest &request)
 {
-    const auto reply = [&](quint8 code, const QByteArray &payload, const QString &note) {
-        Frame frame = replyTo(request, code, adapter.eNum, LanSourceHigh, LanSourceLow, DeviceClassLan,
-                              adapter.deviceFunction);
-        frame.payload = payload;
-        return Answer{SimFrame::encode(frame), note, false, false};
+    const auto reply = [&](quint8 code, const Protocol::ReplyPayload &payload, const QString &note) {
+        const Header header = replyTo(request.message.header, code, adapter.eNum, LanSourceHigh, LanSourceLow,
+                                      DeviceClassLan, adapter.deviceFunction);
+        return Answer{Protocol::encodeReply({header, payload}), note, false, false};
     };
-    switch (request.code) {
-    case CodeParameterRequest: {
-        QByteArray payload = adapter.firmware.leftJustified(FirmwareLength, ' ', true);
-        appendAddress(payload, adapter.address);
-        appendAddress(payload, adapter.gateway);
-        appendAddress(payload, adapter.subnetMask);
-        appendAddress(payload, adapter.standardDestination);
-        appendByte(payload, adapter.port / ByteBase);
-        appendByte(payload, adapter.port % ByteBase);
-        appendByte(payload, adapter.flags);
-        return reply(CodeParameterReply, payload, QStringLiteral("parameters"));
-    }
-    case CodeProgramming:
-        return programLanAdapter(adapter, request);
-    case CodeMeasurementRequest:
-        return reply(CodeMeasurementReplyEcho,
-                     measurementPayload(adapter.channels, adapter.temperature1.tenths, adapter.temperature2.tenths),
+    const Protocol::RequestPayload &asked = request.message.payload;
+    if (std::holds_alternative<Protocol::ParameterRequest>(asked))
+        return reply(Protocol::CodeParameterReply,
+                     Protocol::LanParameters{firmwareOf(adapter.firmware), adapter.address, adapter.gateway,
+                                             adapter.subnetMask, adapter.standardDestination, adapter.port,
+                                             adapter.flags},
+                     QStringLiteral("parameters"));
+    if (const auto *programming = std::get_if<Protocol::LanProgramming>(&asked))
+        return programLanAdapter(adapter, request, *programming);
+    if (std::holds_alternative<Protocol::MeasurementRequest>(asked))
+        return reply(Protocol::CodeMeasurementReplyEcho,
+                     measurementValues(adapter.channels, adapter.temperature1.tenths, adapter.temperature2.tenths),
                      QStringLiteral("measurement values"));
-    case CodeSwitch: {
-        if (request.payload.size() < PayloadLengthSwitch)
-            return tooShort(request, PayloadLengthSwitch);
-        const QString note = switchOutputs(adapter.channels, at(request.payload, 0));
-        return reply(CodeSwitchAcknowledged, QByteArray(1, char(adapter.channels.outputs & ChannelMask)), note);
+    if (const auto *switching = std::get_if<Protocol::SwitchRequest>(&asked)) {
+        if (!request.complete())
+            return tooShort(request);
+        const QString note = switchOutputs(adapter.channels, switching->outputs);
+        return reply(Protocol::CodeSwitchAcknowledged,
+                     Protocol::SwitchAcknowledged{quint8(adapter.channels.outputs & ChannelMask)}, note);
     }
-    case CodeAutoSend:
-        if (request.payload.size() < PayloadLengthAutoSend)
-            return tooShort(request, PayloadLengthAutoSend);
-        return {QByteArray(), enableAutoSend(adapter.channels, at(request.payload, 0)), false, false};
-    default:
-        return unknownCommand();
+    if (const auto *autoSend = std::get_if<Protocol::AutoSendRequest>(&asked)) {
+        if (!request.complete())
+            return tooShort(request);
+        return {QByteArray(), enableAutoSend(adapter.channels, autoSend->inputs), false, false};
     }
+    return unknownCommand();
 }
 
-Answer answerRadioDevice(RadioDevice &device, const Frame &request)
+Answer answerRadioDevice(RadioDevice &device, const ParsedRequest &request)
 {
     const bool weatherStation = device.kind == RadioKind::WeatherStation;
-    const auto reply = [&](quint8 code, const QByteArray &payload, const QString &note) {
-        Frame frame = replyTo(request, code, device.eNum, device.high, device.low, DeviceClassRadio,
-                              device.deviceFunction());
-        frame.payload = payload;
-        return Answer{SimFrame::encode(frame), note, false, false};
+    const auto reply = [&](quint8 code, const Protocol::ReplyPayload &payload, const QString &note) {
+        const Header header = replyTo(request.message.header, code, device.eNum, device.high, device.low,
+                                      DeviceClassRadio, device.deviceFunction());
+        return Answer{Protocol::encodeReply({header, payload}), note, false, false};
     };
-    switch (request.code) {
-    case CodeParameterRequest: {
-        QByteArray payload;
-        appendByte(payload, SelectorRows::CodeBytePattern | device.txPowerCode);
-        appendByte(payload, SelectorRows::CodeBytePattern | device.frequencyCode >> ByteBits);
-        appendByte(payload, device.frequencyCode % ByteBase);
-        payload.append(device.firmware.leftJustified(FirmwareLength, ' ', true));
-        appendByte(payload, device.flags);
-        appendByte(payload, device.tDiffOn);
-        appendByte(payload, device.tDiffOff);
-        return reply(CodeParameterReply, payload, QStringLiteral("parameters"));
-    }
-    case CodeProgramming:
-        return programRadioDevice(device, request);
-    case CodeMeasurementRequest:
+    const Protocol::RequestPayload &asked = request.message.payload;
+    if (std::holds_alternative<Protocol::ParameterRequest>(asked))
+        return reply(Protocol::CodeParameterReply,
+                     Protocol::RadioParameters{Protocol::txPowerByte(device.txPowerCode),
+                                               Protocol::frequencyWord(device.frequencyCode),
+                                               firmwareOf(device.firmware), device.flags, device.tDiffOn,
+                                               device.tDiffOff},
+                     QStringLiteral("parameters"));
+    if (const auto *programming = std::get_if<Protocol::RadioProgramming>(&asked))
+        return programRadioDevice(device, request, *programming);
+    if (std::holds_alternative<Protocol::MeasurementRequest>(asked)) {
         if (weatherStation) // its measurement values are the weather data
-            return reply(CodeWeatherData, weatherPayload(device.weather), QStringLiteral("weather data"));
-        return reply(CodeMeasurementReplyEcho, radioMeasurementPayload(device), QStringLiteral("measurement values"));
-    case CodeSwitch: {
+            return reply(Protocol::CodeWeatherData, weatherData(device.weather), QStringLiteral("weather data"));
+        return reply(Protocol::CodeMeasurementReplyEcho, radioMeasurementValues(device),
+                     QStringLiteral("measurement values"));
+    }
+    if (const auto *switching = std::get_if<Protocol::SwitchRequest>(&asked)) {
         if (weatherStation)
             return ignore(QStringLiteral("a weather station has no outputs"));
-        if (request.payload.size() < PayloadLengthSwitch)
-            return tooShort(request, PayloadLengthSwitch);
-        const QString note = switchOutputs(device.channels, at(request.payload, 0));
-        return reply(CodeSwitchAcknowledged, QByteArray(1, char(device.channels.outputs & ChannelMask)), note);
+        if (!request.complete())
+            return tooShort(request);
+        const QString note = switchOutputs(device.channels, switching->outputs);
+        return reply(Protocol::CodeSwitchAcknowledged,
+                     Protocol::SwitchAcknowledged{quint8(device.channels.outputs & ChannelMask)}, note);
     }
-    case CodeAutoSend:
+    if (const auto *autoSend = std::get_if<Protocol::AutoSendRequest>(&asked)) {
         if (weatherStation)
             return ignore(QStringLiteral("a weather station has no inputs"));
-        if (request.payload.size() < PayloadLengthAutoSend)
-            return tooShort(request, PayloadLengthAutoSend);
-        return {QByteArray(), enableAutoSend(device.channels, at(request.payload, 0)), false, false};
-    default:
-        return unknownCommand();
+        if (!request.complete())
+            return tooShort(request);
+        return {QByteArray(), enableAutoSend(device.channels, autoSend->inputs), false, false};
     }
+    return unknownCommand();
 }
 
 QByteArray measurementReport(const LanAdapter &adapter)
 {
-    Frame frame{CodeMeasurementReply, adapter.eNum, LanHome, ToolHigh, ToolLow, LanSourceHigh, LanSourceLow,
-                DeviceClassLan, adapter.deviceFunction,
-                measurementPayload(adapter.channels, adapter.temperature1.tenths, adapter.temperature2.tenths)};
-    return SimFrame::encode(frame);
+    const Header header = unasked(Protocol::CodeMeasurementReply, adapter.eNum, LanHome, LanSourceHigh, LanSourceLow,
+                                  DeviceClassLan, adapter.deviceFunction);
+    return Protocol::encodeReply(
+        {header, measurementValues(adapter.channels, adapter.temperature1.tenths, adapter.temperature2.tenths)});
 }
 
 QByteArray measurementReport(const RadioDevice &device)
 {
-    Frame frame{CodeMeasurementReply, device.eNum, device.home, ToolHigh, ToolLow, device.high, device.low,
-                DeviceClassRadio, device.deviceFunction(), radioMeasurementPayload(device)};
-    return SimFrame::encode(frame);
+    const Header header = unasked(Protocol::CodeMeasurementReply, device.eNum, device.home, device.high, device.low,
+                                  DeviceClassRadio, device.deviceFunction());
+    return Protocol::encodeReply({header, radioMeasurementValues(device)});
 }
 
 QByteArray weatherFrame(const RadioDevice &device)
 {
-    Frame frame{CodeWeatherData, device.eNum, device.home, ToolHigh, ToolLow, device.high, device.low,
-                DeviceClassRadio, device.deviceFunction(), weatherPayload(device.weather)};
-    return SimFrame::encode(frame);
+    const Header header = unasked(Protocol::CodeWeatherData, device.eNum, device.home, device.high, device.low,
+                                  DeviceClassRadio, device.deviceFunction());
+    return Protocol::encodeReply({header, weatherData(device.weather)});
 }
 
 bool setInput(Channels &channels, int channel, bool active)
@@ -411,12 +339,12 @@ RadioAddress addressOf(const RadioDevice &device)
     return {device.home, device.high, device.low};
 }
 
-std::optional<RadioAddress> newRadioAddress(const Frame &request)
+std::optional<RadioAddress> newRadioAddress(const ParsedRequest &request)
 {
-    if (request.code != CodeProgramming || request.payload.size() < PayloadLengthProgrammingRadio)
+    const auto *programming = std::get_if<Protocol::RadioProgramming>(&request.message.payload);
+    if (!programming || !request.complete())
         return std::nullopt;
-    const QByteArray &p = request.payload;
-    return RadioAddress{at(p, RadioNewHome), at(p, RadioNewHigh), at(p, RadioNewLow)};
+    return programming->address;
 }
 
 QString radioAddressText(const RadioDevice &device)

@@ -23,8 +23,8 @@ struct Answer
 
 // Parameter request 200, programming 202 (a new address takes effect once
 // answered), measurement request 206, switching 3 and AutoSend 207.
-Answer answerLanAdapter(LanAdapter &adapter, const SimFrame::Frame &request);
-Answer answerRadioDevice(RadioDevice &device, const SimFrame::Frame &request);
+Answer answerLanAdapter(LanAdapter &adapter, const Protocol::ParsedRequest &request);
+Answer answerRadioDevice(RadioDevice &device, const Protocol::ParsedRequest &request);
 
 // The frames a device sends unasked: its measurement values when an input
 // with AutoSend changed, and the weather station's weather data.
@@ -45,10 +45,10 @@ void drift(LanAdapter &adapter);
 void drift(RadioDevice &device);
 
 // Home, high and low address of a radio device.
-using RadioAddress = std::array<quint8, 3>;
+using RadioAddress = Protocol::RadioAddress;
 RadioAddress addressOf(const RadioDevice &device);
 // The address a radio programming request gives its device, if it is long enough to.
-std::optional<RadioAddress> newRadioAddress(const SimFrame::Frame &request);
+std::optional<RadioAddress> newRadioAddress(const Protocol::ParsedRequest &request);
 QString radioAddressText(const RadioDevice &device);
 QString kindName(RadioKind kind);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Values.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,19 +12,19 @@
 // The state of the simulated devices: what they report and what requests change.
 // Temperatures and thresholds are in tenths of a degree Celsius.
 
-using Ipv4 = std::array<quint8, 4>;
+using Protocol::Ipv4;
 
-inline constexpr int ChannelCount = 4;
-inline constexpr int FirmwareLength = 4; // characters
-inline constexpr quint8 ChannelMask = 0x0F;
+using Protocol::ChannelCount;
+using Protocol::ChannelMask;
+inline constexpr int FirmwareLength = int(std::tuple_size_v<Protocol::Firmware>); // characters
 
-inline constexpr quint8 DeviceClassLan = 1;
-inline constexpr quint8 DeviceClassRadio = 2;
+using Protocol::DeviceClassLan;
+using Protocol::DeviceClassRadio;
 
-inline constexpr quint8 FunctionSwitching = 1;
-inline constexpr quint8 FunctionThermostat = 5;
-inline constexpr quint8 FunctionWeatherStation = 150;
-inline constexpr quint8 FunctionGateway = 254;
+using Protocol::FunctionGateway;
+using Protocol::FunctionSwitching;
+using Protocol::FunctionThermostat;
+using Protocol::FunctionWeatherStation;
 
 // Four outputs and four inputs; bit n-1 is channel n.
 struct Channels

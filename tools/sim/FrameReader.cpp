@@ -1,21 +1,17 @@
 #include "FrameReader.h"
 
-#include "requests/FrameFormat.h"
+#include "protocol/Frame.h"
 
-using namespace FrameFormat;
+using namespace Protocol;
 
 namespace {
 
-constexpr int LengthOffset = PreambleLength + PosLength - 1; // the length byte on the wire
-
-// Where a frame might start again after position 0: the next 0xFF followed by
-// 0xAA, or a final 0xFF whose partner may still come.
+// Where a frame might start again after position 0: the next preamble, or a
+// first preamble byte at the end whose partner may still come.
 qsizetype nextPreamble(const QByteArray &bytes)
 {
     for (qsizetype i = 1; i < bytes.size(); ++i) {
-        if (static_cast<quint8>(bytes[i]) != PreambleFirst)
-            continue;
-        if (i + 1 == bytes.size() || static_cast<quint8>(bytes[i + 1]) == PreambleSecond)
+        if (mayBeginFrame(QByteArrayView(bytes).sliced(i)))
             return i;
     }
     return bytes.size();
@@ -33,22 +29,18 @@ QList<FrameReader::Piece> FrameReader::append(QByteArrayView bytes)
         m_held.remove(0, keep);
     };
     while (!m_held.isEmpty()) {
-        if (static_cast<quint8>(m_held[0]) != PreambleFirst
-            || (m_held.size() > 1 && static_cast<quint8>(m_held[1]) != PreambleSecond)) {
+        if (!mayBeginFrame(m_held)) {
             discard(QStringLiteral("no preamble FF AA"));
             continue;
         }
-        if (m_held.size() <= LengthOffset)
+        const std::optional<int> length = announcedBodyLength(m_held);
+        if (!length)
             break;
-        const int length = static_cast<quint8>(m_held[LengthOffset]);
-        if (length < FrameHeaderLength || length > MaxBodyLength) {
-            discard(QStringLiteral("length byte %1 outside %2 to %3")
-                        .arg(length)
-                        .arg(FrameHeaderLength)
-                        .arg(MaxBodyLength));
+        if (*length < HeaderLength || *length > MaxBodyLength) {
+            discard(QStringLiteral("length byte %1 outside %2 to %3").arg(*length).arg(HeaderLength).arg(MaxBodyLength));
             continue;
         }
-        const int frameLength = PreambleLength + length;
+        const int frameLength = PreambleLength + *length;
         if (m_held.size() < frameLength)
             break;
         pieces.append({m_held.left(frameLength), QString()});

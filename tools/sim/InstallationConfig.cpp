@@ -2,7 +2,7 @@
 
 #include "DeviceBehaviour.h"
 
-#include "entry/SelectorRows.h"
+#include "protocol/Values.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,8 +15,8 @@ namespace {
 
 constexpr int ByteMax = 255;
 constexpr int PortMax = 65535;
-constexpr int FrequencyCodeMax = (1 << SelectorRows::FrequencyBits) - 1;
-constexpr int TxPowerCodeMax = (1 << SelectorRows::TxPowerBits) - 1;
+constexpr int FrequencyCodeMax = (1 << Protocol::FrequencyCodeBits) - 1;
+constexpr int TxPowerCodeMax = (1 << Protocol::TxPowerCodeBits) - 1;
 constexpr int RadioFlagsMax = 0x3F;
 constexpr int TenthsPerDegree = 10;
 constexpr double TemperatureLimit = 3276.7; // what sign and magnitude in 15 bits hold
@@ -183,7 +183,7 @@ RadioDevice radioDevice(const ObjectReader &r)
     }
     const QStringList address = r.text(QStringLiteral("address"), QString()).split(u'/');
     bool ok = address.size() == RadioAddressParts;
-    DeviceBehaviour::RadioAddress parts{};
+    std::array<quint8, RadioAddressParts> parts{};
     for (int i = 0; ok && i < RadioAddressParts; ++i) {
         const uint part = address[i].toUInt(&ok);
         ok = ok && part <= ByteMax;

@@ -3,8 +3,6 @@
 #include "DeviceBehaviour.h"
 #include "SimFrame.h"
 
-#include "requests/FrameFormat.h"
-
 #include <QRegularExpression>
 
 using namespace DeviceBehaviour;
@@ -14,15 +12,15 @@ namespace {
 QString commandName(quint8 code)
 {
     switch (code) {
-    case FrameFormat::CodeParameterRequest:
+    case Protocol::CodeParameterRequest:
         return QStringLiteral("parameter request");
-    case FrameFormat::CodeProgramming:
+    case Protocol::CodeProgramming:
         return QStringLiteral("programming");
-    case FrameFormat::CodeMeasurementRequest:
+    case Protocol::CodeMeasurementRequest:
         return QStringLiteral("measurement request");
-    case FrameFormat::CodeSwitch:
+    case Protocol::CodeSwitch:
         return QStringLiteral("switching");
-    case FrameFormat::CodeAutoSend:
+    case Protocol::CodeAutoSend:
         return QStringLiteral("AutoSend request");
     default:
         return QStringLiteral("command");
@@ -54,12 +52,12 @@ SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire
 {
     Handling handling;
     const SimFrame::Parsed parsed = SimFrame::parse(wire);
-    if (!parsed.frame) {
+    if (!parsed.request) {
         handling.ignored = true;
         handling.note = parsed.fault;
         return handling;
     }
-    const SimFrame::Frame &request = *parsed.frame;
+    const Protocol::Header &request = parsed.request->message.header;
     SimNode &target = m_nodes[node];
     const QString name = commandName(request.code);
     const auto answered = [&handling](const Answer &answer) {
@@ -72,7 +70,7 @@ SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire
     // A gateway's own LAN part answers LAN requests as an adapter does.
     if (request.deviceClass == DeviceClassLan) {
         handling.request = QStringLiteral("%1 %2").arg(name).arg(request.code);
-        answered(answerLanAdapter(target.lan, request));
+        answered(answerLanAdapter(target.lan, *parsed.request));
         return handling;
     }
     if (request.deviceClass != DeviceClassRadio) {
@@ -81,7 +79,8 @@ SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire
         handling.note = QStringLiteral("device class %1 is neither LAN (1) nor radio (2)").arg(request.deviceClass);
         return handling;
     }
-    const QString address = QStringLiteral("%1/%2/%3").arg(request.destHome).arg(request.destHigh).arg(request.destLow);
+    const RadioAddress &destination = request.destination;
+    const QString address = QStringLiteral("%1/%2/%3").arg(destination.home).arg(destination.high).arg(destination.low);
     handling.request = QStringLiteral("%1 %2 for radio device %3").arg(name).arg(request.code).arg(address);
     if (!target.gateway) {
         handling.ignored = true;
@@ -89,9 +88,9 @@ SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire
         return handling;
     }
     for (RadioDevice &device : target.radioDevices) {
-        if (addressOf(device) != RadioAddress{request.destHome, request.destHigh, request.destLow})
+        if (addressOf(device) != destination)
             continue;
-        const std::optional<RadioAddress> taking = newRadioAddress(request);
+        const std::optional<RadioAddress> taking = newRadioAddress(*parsed.request);
         for (const RadioDevice &other : target.radioDevices) {
             // Two devices on one address would leave one of them unreachable.
             if (taking && &other != &device && addressOf(other) == *taking) {
@@ -101,7 +100,7 @@ SimInstallation::Handling SimInstallation::receive(int node, QByteArrayView wire
                 return handling;
             }
         }
-        answered(answerRadioDevice(device, request));
+        answered(answerRadioDevice(device, *parsed.request));
         handling.relayed = !handling.ignored;
         handling.note = kindName(device.kind) + QStringLiteral(": ") + handling.note;
         return handling;

@@ -2,8 +2,6 @@
 
 #include "SimFrame.h"
 
-#include "requests/FrameFormat.h"
-
 #include <QDateTime>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -29,8 +27,7 @@ QString peerOf(const QTcpSocket *socket)
 
 quint8 codeOf(const QByteArray &frame)
 {
-    constexpr int CodeOffset = FrameFormat::PreambleLength + FrameFormat::PosCommand - 1;
-    return static_cast<quint8>(frame[CodeOffset]);
+    return Protocol::parseReply(frame).message.header.code;
 }
 
 } // namespace
