@@ -136,6 +136,9 @@ private slots:
         QVERIFY(!m_w->child("Frame7")->isVisibleTo(w) && !m_w->child("Frame8")->isVisibleTo(w));
         // The status refresh runs from the load on, slower until the first activation.
         QVERIFY(m_w->child<QTimer>("Timer2")->isActive() && m_w->child<QTimer>("Timer2")->interval() == 300);
+        // The captions Label15(0) to (19) make one control array, each placed by its index.
+        for (int k = 0; k < 20; ++k)
+            QVERIFY2(m_w->child<QLabel>(QString("Label15(%1)").arg(k)), qPrintable(QString::number(k)));
         // The input indicators, each with its caption "Inp 1" to "Inp 4" centred, 80 twips (5 pixels) below its top.
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(m_w->child(QString("Shape1(%1)").arg(i))->geometry(), QRect(808, 456 + 32 * i, 129, 25));
