@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,8 @@
 const QString frmMain::AppTitle = QStringLiteral("TessraProg");
 
 namespace {
+
+const QString SettingsNotKept = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\n%1");
 
 const QString WindowCaption = QStringLiteral("Korvan-Programmer (Lan und Funk), Version ");
 const QString Version = QStringLiteral("1.000.031");
@@ -134,11 +138,6 @@ QString indexed(const QString &name, int index)
     return QStringLiteral("%1(%2)").arg(name).arg(index);
 }
 
-QString withoutMnemonic(QString caption)
-{
-    return caption.remove(QLatin1Char('&'));
-}
-
 template <typename W>
 W *place(W *widget, const QString &objectName, int left, int top, int width, int height)
 {
@@ -160,9 +159,8 @@ QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, i
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
                     int height)
 {
-    auto *b = place(new CaptionButton(caption, parent), name, left, top, width, height);
-    b->setAccessibleName(withoutMnemonic(caption));
-    return b;
+    // No fixed accessible name: a screen reader hears the caption the button shows now, without its mnemonic.
+    return place(new CaptionButton(caption, parent), name, left, top, width, height);
 }
 
 QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
@@ -430,10 +428,8 @@ void frmMain::createControls()
     constexpr std::array<int, 4> InputTop = {6840, 7320, 7800, 8280};
     for (int i = 0; i < 4; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        const QString caption = QStringLiteral("Ch %1").arg(i + 1);
-        Port1[k] = place(new TwoStateButton(caption, this), indexed(QStringLiteral("Port1"), i), ChannelLeft,
-                         PortTop[k], 2295, 495);
-        Port1[k]->setAccessibleName(caption);
+        Port1[k] = place(new TwoStateButton(QStringLiteral("Ch %1").arg(i + 1), this), indexed(QStringLiteral("Port1"), i),
+                         ChannelLeft, PortTop[k], 2295, 495);
     }
     for (int i = 0; i < 4; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -515,7 +511,7 @@ void frmMain::Form_Activate()
 {
     InitWindowLayout();
     IniSection = QString::fromLatin1(SettingsKeys::IniSection);
-    IniFilePath = modRWIniFile::InitIniPath(m_platform.programFolder);
+    IniFilePath = modRWIniFile::InitIniPath(m_platform.programFolder, m_platform.userFolder);
     ReadSettings();
     StartListening();
     Timer2->setInterval(Timer2ActiveMs);
@@ -605,9 +601,15 @@ void frmMain::ReadSettings()
 
 void frmMain::WriteSettings()
 {
+    // The user's folder is made at the first unload; what cannot be kept is said once, not lost silently.
+    bool kept = QDir().mkpath(QFileInfo(IniFilePath).absolutePath());
     const SettingsKeys::StoredValues values = SettingsKeys::settingsToStore(SettingsSnapshot());
-    for (const auto &[key, value] : values)
-        modRWIniFile::WriteIniValue(IniSection, key, value, IniFilePath);
+    for (const auto &[key, value] : values) {
+        if (!modRWIniFile::WriteIniValue(IniSection, key, value, IniFilePath))
+            kept = false;
+    }
+    if (!kept)
+        MsgBox(QMessageBox::Warning, SettingsNotKept.arg(QDir::toNativeSeparators(IniFilePath)), AppTitle);
 }
 
 // ---- Layout per target kind ----

@@ -37,8 +37,10 @@ public:
     {
         // Where the socket listens: every interface in the program, loopback in tests.
         QHostAddress listenAddress = QHostAddress::Any;
-        // The folder of the program, which holds the settings file.
+        // The folder of the program, which holds the settings file of a portable copy.
         QString programFolder;
+        // The user's folder for the settings file, where the program's own holds none.
+        QString userFolder;
     };
 
     static const QString AppTitle;

@@ -152,9 +152,11 @@ QByteArray commentOfSection(const CSimpleIniA &ini, const char *section)
 
 } // namespace
 
-QString InitIniPath(const QString &programFolder)
+QString InitIniPath(const QString &programFolder, const QString &userFolder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("TessraPrg.ini"));
+    const QString portable = QDir(programFolder).filePath(QStringLiteral("TessraPrg.ini"));
+    return userFolder.isEmpty() || QFileInfo::exists(portable) ? portable
+                                                                : QDir(userFolder).filePath(QStringLiteral("TessraPrg.ini"));
 }
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,

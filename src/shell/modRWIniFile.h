@@ -12,8 +12,9 @@ inline constexpr int IniBufferSize = 256;
 // A file larger than this is no settings file: it reads as missing and is never replaced.
 inline constexpr qint64 MaxIniFileSize = 64 * 1024 * 1024;
 
-// The settings file "TessraPrg.ini" in the given folder (the executable's folder).
-QString InitIniPath(const QString &programFolder);
+// The settings file "TessraPrg.ini": the one in the program's own folder where it stands there (a portable copy),
+// otherwise the one in the user's folder, which need not exist yet; without a user's folder, the program's.
+QString InitIniPath(const QString &programFolder, const QString &userFolder = QString());
 
 // The value of key in section, or defaultValue when the file, the section or the key is
 // missing or the file cannot be read; either way at most size - 1 characters of it. Bytes

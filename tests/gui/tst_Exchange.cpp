@@ -219,6 +219,7 @@ private slots:
     {
         m->click("MesswerteLoop");
         QCOMPARE(loopButton(), QString("Stop Dauermessung"));
+        QCOMPARE(m->misannounced(), QStringList()); // the loop button is announced as it is shown now
         // The time-out of the first request ends the silence of the log but not the polling.
         QTRY_VERIFY_WITH_TIMEOUT(m->log().contains("RX-TimeoOut"), 5000);
         m->lan.answerNext({MeasurementReply});
@@ -292,6 +293,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         exchange("GetMesswerte", "FFAA00CE1201000000FFFE010500060D00D7801E");
         QCOMPARE(label("Label12"), QString("Temperatur 1:  21,5 °C Temperatur 2: -3,0 °C"));
+        QCOMPARE(m->misannounced(), QStringList());
         for (int k = 0; k < 4; ++k) {
             const bool on = (0x6 >> k) & 1;
             QCOMPARE(m->child<TwoStateButton>(QString("Port1(%1)").arg(k))->isChecked(), on);

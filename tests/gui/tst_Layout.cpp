@@ -124,12 +124,13 @@ private slots:
             QCOMPARE(field->maxLength(), c.maxLength);
         }
         QCOMPARE(caption, c.caption);
-        QCOMPARE(control->accessibleName(), c.accessible);
+        QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), c.accessible);
         QCOMPARE(control->isEnabled(), c.enabled);
     }
     void windowAtLoad()
     {
         const frmMain *w = m_w->window.get();
+        QCOMPARE(m_w->misannounced(), QStringList());
         QCOMPARE(w->windowTitle(), QString("Korvan-Programmer (Lan und Funk), Version 1.000.031"));
         QVERIFY(w->minimumSize() == QSize(965, 644) && w->maximumSize() == QSize(965, 644));
         QVERIFY(w->font().pixelSize() == 11 && w->font().families().value(0) == "Liberation Sans");
@@ -180,6 +181,7 @@ private slots:
         QCOMPARE((QStringList{w.child<QLabel>("Label15(14)")->text(), w.child<QLabel>("Label15(15)")->text(),
                               w.child<QLabel>("Label15(3)")->text(), w.child<QLabel>("Label15(12)")->text()}),
                  (QStringList{"F=870,245 MHz", "TX-Pwr -15 dB", "F=860 Mhz", "TX-Pwr -0 dB"}));
+        QCOMPARE(w.misannounced(), QStringList());
         w.chooseTarget(0);
         QCOMPARE(seen(), "Frame1 Frame2 - - Label11 List2 Frame4 AutoSend(0) (Check2(4)) (Text2(18)) (Text2(19)) - -");
         // AutoTx InChg unlocks AutoTxRepeat, the T-Diff regulator its thresholds; unticked again, AutoTx InChg clears

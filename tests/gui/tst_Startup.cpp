@@ -6,6 +6,7 @@
 #include "WindowHarness.h"
 
 #include <QLabel>
+#include <QProcess>
 
 using namespace WindowHarness;
 
@@ -58,10 +59,10 @@ private slots:
             QVERIFY2(saved.contains(line), line);
         // The program ends with its window, and its socket with it: the next start listens on the port again.
         w.window.reset();
-        w.window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, w.folder.path()});
+        w.window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, w.folder.path(), QString()});
         QVERIFY(w.showAndActivate());
         QCOMPARE(w.text("Text1(3)") + w.text("Text3(2)"), QString("7745"));
-        // A fault at the next unload keeps the file as it was, and says nothing.
+        // A fault at the next unload keeps the file as it was, and says so once.
         w.child<QLineEdit>("Text1(3)")->setText("50");
         {
             const FileFaults::Armed armed({FileFaults::Fault::DiskFull, w.folder.path(), QString(), 0});
@@ -69,7 +70,8 @@ private slots:
             QVERIFY(FileFaults::injected() > 0);
         }
         QCOMPARE(contentOf(w.iniPath()), saved);
-        QVERIFY(w.boxes.seen.isEmpty());
+        QCOMPARE(w.boxes.texts(), QStringList{"Die Einstellungen konnten nicht gespeichert werden:\n" + w.iniPath()});
+        QVERIFY(w.boxes.seen[0].icon == QMessageBox::Warning && w.boxes.seen[0].title == "TessraProg");
     }
     void storedTextsLongerThanTheirFieldsArriveWhole_data()
     {
@@ -91,6 +93,53 @@ private slots:
         w.window->close();
         QVERIFY(contentOf(w.iniPath()).contains(line + "\r\n"));
         QVERIFY(w.boxes.seen.isEmpty());
+    }
+    // Without a file beside the program the settings are the user's: the user's folder is made at the first unload,
+    // and the program's folder, which cannot be written, is never touched. A file beside the program is used instead.
+    void settingsAreTheUsersUnlessACopyIsPortable()
+    {
+        QTemporaryDir home;
+        const QString user = home.filePath("TessraProg"), userIni = user + "/TessraPrg.ini";
+        {
+            Window w(QByteArray(), user);
+            QVERIFY(w.showAndActivate());
+            w.child<QLineEdit>("Text1(17)")->setText("8");
+            const FileFaults::Armed armed({FileFaults::Fault::ReadOnlyFolder, w.folder.path(), QString(), 0});
+            w.window->close();
+            QCOMPARE(FileFaults::injected(), 0);
+            QCOMPARE(w.boxes.texts(), QStringList{"Unable to listen for connections"}); // it had no port
+        }
+        QVERIFY(contentOf(userIni).contains("\neNumLan=8\n"));
+        Window w(Window::settingsWithPort(freeLoopbackPort()), user);
+        QVERIFY(w.showAndActivate() && w.text("Text1(17)") != "8");
+        w.window->close();
+        QVERIFY(contentOf(w.iniPath()).contains("eNumLan=") && contentOf(userIni).contains("\neNumLan=8\n"));
+    }
+    // The window's command line needs no display: help and version print and end, an unknown option is refused.
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("printed"); // its beginning, standard output and error together
+        QTest::newRow("version") << "--version" << 0 << "TessraProg " TESSRA_VERSION "\n";
+        QTest::newRow("help") << "-h" << 0 << "Aufruf: tessraprog [Optionen]\n";
+        QTest::newRow("unknown") << "--frob" << 2 << "tessraprog: unbekannte Option 'frob'\nMehr mit: tessraprog --help";
+    }
+    void commandLine()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, status);
+        QFETCH(QString, printed);
+        QProcess program;
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            bare.remove(display);
+        program.setProcessEnvironment(bare);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(TESSRAPROG, {option});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), status);
+        QVERIFY2(program.readAll().startsWith(printed.toUtf8()), qPrintable(option));
     }
     void noUsablePortIsSaid()
     {

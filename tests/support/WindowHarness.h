@@ -13,9 +13,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -80,15 +83,16 @@ inline QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The window in a fresh program folder; with settings, its settings file.
+// The window in a fresh program folder; with settings, its settings file there; with a user's folder, the settings
+// file the window falls back on.
 class Window
 {
 public:
-    explicit Window(const QByteArray &settings = QByteArray())
+    explicit Window(const QByteArray &settings = QByteArray(), const QString &userFolder = QString())
     {
         if (!settings.isEmpty())
             writeFile(iniPath(), settings);
-        window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, folder.path()});
+        window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, folder.path(), userFolder});
     }
     static QByteArray settingsWithPort(quint16 port)
     {
@@ -135,6 +139,30 @@ public:
     }
     QStringList logSince(int line) const { return log().mid(line); }
     bool controlsEnabled() const { return child<QGroupBox>("fraControl")->isEnabled(); }
+    // The controls a screen reader announces otherwise than they are shown, as "name: announced": a button or label
+    // is announced with the caption it shows now (its mnemonic aside), and no control that takes the focus is
+    // nameless.
+    QStringList misannounced() const
+    {
+        QStringList wrong;
+        const QRegularExpression ours("^(?!qt_)[A-Za-z]\\w*(\\(\\d+\\))?$"); // Text1(4), not Qt's own parts
+        for (QWidget *control : window->findChildren<QWidget *>(ours)) {
+            const QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+            // A button's caption without a word ("...", none) says nothing: such a button has a name of its own. A
+            // list box says its choice here, the label beside it its caption.
+            QString expected = control->accessibleName();
+            const auto *button = qobject_cast<QAbstractButton *>(control);
+            const auto *label = qobject_cast<QLabel *>(control);
+            const QString shown = button ? button->text().remove('&') : label ? label->text() : QString();
+            if (label || shown.contains(QRegularExpression("\\w")))
+                expected = shown;
+            else if (auto *combo = qobject_cast<QComboBox *>(control); combo && combo->currentIndex() >= 0)
+                expected = combo->currentText();
+            if (name != expected || (name.isEmpty() && control->focusPolicy() != Qt::NoFocus))
+                wrong << control->objectName() + ": " + name;
+        }
+        return wrong;
+    }
 
     // A click where a person clicks: near the left edge, where a box's square is.
     void click(const QString &name) const
