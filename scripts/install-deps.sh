@@ -3,8 +3,10 @@
 set -eu
 # iproute2 builds the ping tests' network namespaces; fping is the scan benchmark's yardstick.
 # clang and its runtime (libFuzzer, the sanitizers) build the sanitizer tests and the fuzz
-# targets; valgrind runs the functional core's tests under memcheck.
-PACKAGES="cmake make g++ qt6-base-dev libsimpleini-dev fonts-liberation2 iproute2 fping clang libclang-rt-14-dev valgrind"
+# targets; valgrind runs the functional core's tests under memcheck. librsvg2-bin renders the icon's sizes;
+# dpkg-dev computes the package's dependencies; lintian, desktop-file-utils and appstream check the package.
+PACKAGES="cmake make g++ qt6-base-dev libsimpleini-dev fonts-liberation2 iproute2 fping clang libclang-rt-14-dev valgrind
+librsvg2-bin dpkg-dev lintian desktop-file-utils appstream"
 missing=""
 for package in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
