@@ -41,7 +41,8 @@ fi
 
 alone() {
     echo "$1"
-    echo "Starting TessraProg alone, for real devices (its settings: build/TessraPrg.ini)."
+    echo "Starting TessraProg alone, for real devices (its settings: ~/.config/TessraProg/TessraPrg.ini,"
+    echo "or build/TessraPrg.ini where that file stands)."
     status=0
     as_user build/tessraprog || status=$?
     exit $status

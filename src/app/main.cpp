@@ -71,6 +71,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TessraProg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSRA_VERSION));
+    // The desktop entry the window belongs to, for desktops that match windows to their menu entries by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.tessra.tessraprog"));
     frmMain window({QHostAddress::Any, QCoreApplication::applicationDirPath(),
                     QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)});
     window.show();
