@@ -150,7 +150,7 @@ int main(int argc, char *argv[])
     ini.write("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nPort=" + QByteArray::number(port) + "\r\neNumLan=1\r\n");
     ini.close();
 
-    frmMain window({QHostAddress::LocalHost, folder.path()});
+    frmMain window({QHostAddress::LocalHost, folder.path(), QString()});
     window.show();
     auto *log = window.findChild<QListWidget *>(QStringLiteral("List1"));
     auto *button = window.findChild<QPushButton *>(QStringLiteral("cmdTest"));
