@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -73,6 +74,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSRA_VERSION));
     // The desktop entry the window belongs to, for desktops that match windows to their menu entries by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.tessra.tessraprog"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("de.tessra.tessraprog")));
     frmMain window({QHostAddress::Any, QCoreApplication::applicationDirPath(),
                     QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)});
     window.show();
