@@ -300,7 +300,10 @@ private slots:
             QCOMPARE(m->child<TwoStateButton>(QString("Port1(%1)").arg(k))->colours(), SwitchColours::forState(on));
             QCOMPARE(fill(k), (0xD >> k) & 1 ? QColor(255, 255, 0) : Grey);
         }
-        QCOMPARE(m->lan.requests.size(), 1); // setting the buttons sent nothing
+        // Setting the buttons sent nothing; switching channel 1 on afterwards sends its request.
+        QCOMPARE(m->lan.requests.size(), 1);
+        exchange("Port1(0)", "FFAA00030D01000000FFFE01010008");
+        QCOMPARE(m->lan.requests.value(1), QByteArray::fromHex("FFAA00030D011CFFFEFFFE01013A11"));
     }
 
 private:
