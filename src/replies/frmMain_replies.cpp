@@ -138,7 +138,7 @@ void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
                 static_assert(std::is_same_v<E, ReplyEffects::SetFillColour>);
                 if (QWidget *indicator = control(e.indicator)) {
                     QPalette fill = indicator->palette();
-                    fill.setColor(QPalette::Window, e.colour);
+                    fill.setColor(QPalette::Window, QColor::fromRgb(e.colour));
                     indicator->setPalette(fill);
                 }
             }
