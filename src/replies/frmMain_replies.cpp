@@ -1,5 +1,6 @@
 // The window's side of reply decoding: collecting the bytes of one reply,
 // applying what the decoder makes of them, and ending the exchange.
+#include "link/ConnectionCycle.h"
 #include "link/SocketComponent.h"
 #include "replies/ReplyDecoder.h"
 #include "requests/TwoStateButton.h"
@@ -152,7 +153,7 @@ void frmMain::CloseExchange()
     m_callTimeout = false;
     QCoreApplication::processEvents();
     CloseSocket();
-    WriteLog(QStringLiteral("Verbindung geschlossen"));
+    WriteLog(ConnectionCycle::ExchangeClosed);
     SW->disconnectSocket();
     SW->closeSocket();
     fraControl->setEnabled(true);
