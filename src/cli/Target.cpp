@@ -27,14 +27,12 @@ constexpr int SwitchedOn = 1;
 constexpr int AutoTxInChange = 3;
 constexpr int AutoTxRepeat = 4;
 
-// Why the settings file cannot be read; empty when it can.
-QString unreadable(const QString &path)
+// Whether the settings file reads as the window would read it.
+bool readable(const QString &path)
 {
     const QFileInfo info(path);
     QFile file(path);
-    if (!info.isFile() || info.size() > modRWIniFile::MaxIniFileSize || !file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read the settings file %1").arg(path);
-    return QString();
+    return info.isFile() && info.size() <= modRWIniFile::MaxIniFileSize && file.open(QIODevice::ReadOnly);
 }
 
 template<std::size_t N>
@@ -136,9 +134,10 @@ std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options,
         if (QFileInfo::exists(standard))
             path = standard;
     }
-    if (!path.isEmpty()) {
-        if (const QString reason = unreadable(path); !reason.isEmpty())
-            return reason;
+    if (!path.isEmpty() && !readable(path)) {
+        return (options.settingsFile.isEmpty() ? QStringLiteral("cannot read the settings file %1")
+                                               : QStringLiteral("--settings: cannot read the file %1"))
+            .arg(path);
     }
     const auto inFile = [&path](const char *key) { return QStringLiteral("%1 in %2").arg(QLatin1String(key), path); };
 

@@ -233,9 +233,16 @@ private slots:
         QTest::newRow("a frequency between two steps")
             << QStringList{"program", "--frequency", "864.001"}
             << "--frequency takes a frequency from 860 to 880.475 MHz in steps of 0.005, not '864.001'";
+        QTest::newRow("a frequency beyond the last step")
+            << QStringList{"program", "--frequency", "880.48"}
+            << "--frequency takes a frequency from 860 to 880.475 MHz in steps of 0.005, not '880.48'";
+        QTest::newRow("a radio device's AutoTx flag, for which the window has no box")
+            << QStringList{"program", "--gateway", "127.0.0.3", "--radio", "28/1/22", "--new-radio", "28/1/22",
+                           "--frequency", "864.25", "--attenuation", "0", "--flags", "in-state-mem,auto-tx-repeat"}
+            << "--flags: auto-tx-repeat cannot be set on a radio device";
         QTest::newRow("an unreadable settings file")
             << QStringList{"params", "--settings", m_folder.path()}
-            << "cannot read the settings file " + m_folder.path();
+            << "--settings: cannot read the file " + m_folder.path();
         write("no-port.ini", "[TessraProg]\r\nIPAdresse=127.0.0.2\r\nPort=x\r\n");
         QTest::newRow("a port in the settings file that is not one")
             << QStringList{"params", "--settings", m_folder.filePath("no-port.ini")}
@@ -271,10 +278,18 @@ private slots:
 
     void helpForACommandEitherWay()
     {
-        const Run help = tessra({"help", "measure"});
+        const Run help = tessra({"help", "ping"});
+        QCOMPARE(help.out,
+                 (QStringList{"Usage: tessra ping ADDRESS [options]", "",
+                              "Sends one echo request to ADDRESS and reports its answer as the window's ping",
+                              "does.", "", "Options:",
+                              "  --json                    Writes one JSON object per reply, on a line of its",
+                              "                            own, instead of the window's lines.",
+                              "  -h, --help                Shows this text.", "",
+                              "Exit status: 0 answered, 1 no answer, a time-out or the port taken, 2 bad usage,",
+                              "3 a check or the device refused."}));
         QCOMPARE(help.status, 0);
-        QVERIFY(help.out.first() == "Usage: tessra measure [options]" && help.out.join('\n').contains("--interval"));
-        QCOMPARE(tessra({"measure", "--help"}).out, help.out);
+        QCOMPARE(tessra({"ping", "--help"}).out, help.out);
         QCOMPARE(tessra({"--version"}).out, QStringList{"tessra " TESSRA_VERSION});
     }
 
@@ -300,6 +315,10 @@ private slots:
         const Run ping = tessra({"ping", "127.0.0.1"});
         QCOMPARE(ping.out, (QStringList{"send ping", "Ping to 127.0.0.1 = 0   [ ip success ]", "pass...."}));
         QCOMPARE(ping.status, 0);
+        QCOMPARE(tessra({"ping", "127.0.0.1", "--json"}).out,
+                 QStringList{R"({"time":"TIME","target":"127.0.0.1","kind":"ping","status":0,"answered":true})"});
+        // Loopback's broadcast address is not pinged.
+        QCOMPARE(tessra({"ping", "127.255.255.255"}).status, 1);
         // Every address of the loopback network answers.
         QStringList scanned{"scann ip-range ...000 to 255"};
         for (int host = 0; host < 256; ++host)
