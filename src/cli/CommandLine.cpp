@@ -553,10 +553,4 @@ std::optional<QString> dottedAddress(const QString &text)
     return dotted(text, 4);
 }
 
-bool needsTarget(const QString &command)
-{
-    const Command *found = findCommand(command);
-    return found && found->groups & TargetGroup;
-}
-
 } // namespace CommandLine

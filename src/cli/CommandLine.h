@@ -80,8 +80,4 @@ std::variant<Invocation, Reply> parse(const QStringList &arguments);
 // without leading zeros; nothing for any other text.
 std::optional<QString> dottedAddress(const QString &text);
 
-// Whether a command talks to a device through a target, so that it reads the
-// settings and the port (ping and scan do not).
-bool needsTarget(const QString &command);
-
 } // namespace CommandLine

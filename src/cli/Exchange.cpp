@@ -4,8 +4,6 @@
 #include "link/SocketComponent.h"
 #include "replies/ReplyDecoder.h"
 
-#include <type_traits>
-
 using namespace ConnectionCycle;
 
 namespace {

@@ -1,6 +1,5 @@
 #include "cli/Session.h"
 
-#include "link/ConnectionCycle.h"
 #include "link/QtSocketComponent.h"
 #include "requests/CommandTexts.h"
 #include "requests/RequestBuilder.h"
@@ -10,7 +9,9 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace CommandLine;
 

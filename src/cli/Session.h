@@ -8,8 +8,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
-
 class EchoRound;
 class QtSocketComponent;
 

@@ -22,6 +22,7 @@ using CommandLine::ProgramOptions;
 
 // The window's home address: Text3(0) as it starts, which the settings file does not fill.
 const QString WindowHomeAddress = QStringLiteral("28");
+constexpr int PortMax = 65535;
 constexpr int Checked = 1;
 constexpr int SwitchedOn = 1;
 constexpr int AutoTxInChange = 3;
@@ -172,9 +173,10 @@ std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options,
                             : QStringLiteral("no LAN adapter: give --lan ADDRESS (or --gateway and --radio), or "
                                              "IPAdresse in the settings file");
     }
-    if (!address)
+    if (!address) {
         return QStringLiteral("%1 is no IPv4 address: '%2'")
             .arg(inFile(target.radio ? "FLGateway" : "IPAdresse"), host);
+    }
     target.host = *address;
     if (target.radio && (texts.text3[RadioHighIndex].isEmpty() || texts.text3[RadioLowIndex].isEmpty()))
         return QStringLiteral("no radio device: give --radio HOME/HIGH/LOW, or DAdrH and DAdrL in the settings file");
@@ -184,7 +186,7 @@ std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options,
     if (portText.isEmpty())
         texts.text1[LanPortIndex] = QString::number(DefaultPort);
     const std::optional<qint32> port = NumberConversions::wholeNumber(texts.text1[LanPortIndex]);
-    if (!port || *port < 1 || *port > 65535)
+    if (!port || *port < 1 || *port > PortMax)
         return QStringLiteral("%1 is no port from 1 to 65535: '%2'").arg(inFile("Port"), portText);
     target.port = quint16(*port);
 
@@ -200,19 +202,20 @@ std::variant<RequestSnapshot, QString> forCommand(const Target &target, const In
 {
     RequestSnapshot fields = target.fields;
     const QString &command = invocation.command;
-    fields.currentChannel = invocation.channel - 1;
     if (command == QLatin1String("params")) {
         fields.currentCommand = CommandParameterRequest;
     } else if (command == QLatin1String("measure")) {
         fields.currentCommand = CommandMeasurementRequest;
     } else if (command == QLatin1String("switch")) {
         fields.currentCommand = CommandSwitch;
+        fields.currentChannel = invocation.channel - 1;
         fields.port1State = invocation.switchOn ? SwitchedOn : 0;
     } else if (command == QLatin1String("autosend")) {
         // The window offers AutoSend for LAN adapters only.
         if (target.radio)
             return QStringLiteral("autosend asks a LAN adapter; give --lan ADDRESS");
         fields.currentCommand = CommandAutoSend;
+        fields.currentChannel = invocation.channel - 1;
     } else if (command == QLatin1String("program")) {
         fields.currentCommand = CommandProgramming;
         const std::optional<QString> error =

@@ -22,8 +22,8 @@ struct Target
 
 namespace TargetFields {
 
+// The installation's usual port, where neither the options nor the settings name one.
 inline constexpr quint16 DefaultPort = 5000;
-inline constexpr char SettingsFileName[] = "TessraPrg.ini";
 
 // The target from the settings file (the default one in programFolder, when it
 // is there) and the options, or why there is none.

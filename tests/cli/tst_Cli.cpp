@@ -204,8 +204,9 @@ private slots:
         const Run run = tessra(withSettings({"params", "--radio", "28/1/99"}));
         QCOMPARE(run.out, (QStringList{"Anfrage Parameter", "Listen ON", "RX-TimeoOut"}));
         QCOMPARE(run.status, 1);
-        // The gateway ignores an address it does not have; tessra waits twice the LAN adapter's 1500 ms first.
-        QVERIFY(clock.elapsed() >= 3000);
+        // The gateway ignores an address it does not have; tessra waits twice the LAN adapter's 1500 ms first (a
+        // coarse timer, as the window's, may end up to 5 % early).
+        QVERIFY2(clock.elapsed() >= 2850, qPrintable(QString::number(clock.elapsed())));
     }
 
     void aFrameThatIsNoReplyIsRefused()
