@@ -22,6 +22,7 @@ constexpr int LargestCount = 1000000000;
 constexpr double BaseMHz = 860.0;
 constexpr double FrequencyStepsPerMHz = 200.0; // 5 kHz steps
 constexpr int FrequencyCodeMax = (1 << Protocol::FrequencyCodeBits) - 1;
+constexpr double StepTolerance = 1e-6;
 constexpr int DbPerTxPowerStep = 3; // the three bits weigh 3, 6 and 12 dB
 constexpr int TxPowerCodeMax = (1 << Protocol::TxPowerCodeBits) - 1;
 constexpr int HelpColumn = 28;
@@ -379,8 +380,8 @@ std::optional<int> frequencyCodeOf(const QString &text)
         return std::nullopt;
     const double steps = (*mhz - BaseMHz) * FrequencyStepsPerMHz;
     const double code = std::round(steps);
-    // A frequency between two steps is not one the device can take.
-    if (std::abs(steps - code) > 1e-6 || code < 0 || code > FrequencyCodeMax)
+    // A frequency between two steps is not one the device can take; the tolerance only absorbs the binary fraction.
+    if (std::abs(steps - code) > StepTolerance || code < 0 || code > FrequencyCodeMax)
         return std::nullopt;
     return int(code);
 }
@@ -410,9 +411,10 @@ std::optional<QString> readArguments(const Command &command, const QStringList &
     const QString expected = QStringLiteral("%1 takes %2").arg(
         command.name, command.arguments.isEmpty() ? QStringLiteral("no arguments") : command.arguments);
     const qsizetype wanted = command.arguments.isEmpty() ? 0 : command.arguments.count(u' ') + 1;
-    if (words.size() != wanted)
+    if (words.size() != wanted) {
         return words.size() > wanted ? QStringLiteral("unexpected argument '%1'; %2").arg(words[wanted], expected)
                                      : expected;
+    }
     if (command.name == QLatin1String("switch") || command.name == QLatin1String("autosend")) {
         const std::optional<int> channel = wholeIn(words[0], ChannelFirst, ChannelLast);
         if (!channel)
