@@ -1,6 +1,7 @@
 // The connection cycle of the window's one socket: listening between
 // exchanges, connecting for a request, writing it once, and waiting for the
 // reply under the receive time-out.
+#include "link/ConnectionCycle.h"
 #include "link/SocketComponent.h"
 #include "requests/NumberConversions.h"
 #include "shell/frmMain.h"
@@ -16,8 +17,6 @@ namespace {
 constexpr int PortField = 16;
 constexpr int TargetLan = 0;
 constexpr int TargetFunk = 1;
-constexpr int ShortReplyTimeoutMs = 150;
-constexpr int FunkTimeoutFactor = 2;
 constexpr char Blank = ' ';
 
 template <std::size_t N>
@@ -76,9 +75,9 @@ void frmMain::StartListening()
     ShowSocketState(SW->state());
     Listening = true;
     if (SW->listen() != SocketComponent::ListenOk)
-        MsgBox(QMessageBox::Warning, QStringLiteral("Unable to listen for connections"), AppTitle);
+        MsgBox(QMessageBox::Warning, ConnectionCycle::ListenFailed, AppTitle);
     else
-        WriteLog(QStringLiteral("Listen ON"));
+        WriteLog(ConnectionCycle::ListenOn);
 }
 
 void frmMain::CloseSocket()
@@ -99,9 +98,9 @@ void frmMain::SendRequest()
     if (target == TargetLan)
         Timer1->setInterval(RxTimeout);
     else if (target == TargetFunk)
-        Timer1->setInterval(FunkTimeoutFactor * RxTimeout);
+        Timer1->setInterval(ConnectionCycle::FunkTimeoutFactor * RxTimeout);
     if (!LongReplyTimeout)
-        Timer1->setInterval(ShortReplyTimeoutMs);
+        Timer1->setInterval(ConnectionCycle::ShortReplyTimeoutMs);
     m_callTimeout = false;
     Timer1->start();
     const QString host = TargetHost();
@@ -122,7 +121,7 @@ void frmMain::SW_Write()
     if (onlyBlanks(RequestFrame))
         return;
     if (!SW->write(RequestFrame)) {
-        WriteLog(QStringLiteral("Server nicht erreichbar !"));
+        WriteLog(ConnectionCycle::ServerUnreachable);
         SW->disconnectSocket();
         SW->closeSocket();
         return;
@@ -146,7 +145,7 @@ void frmMain::SW_Accept(qintptr requestId)
     if (!m_callTimeout)
         m_requestTimeoutLeft = Timer1->isActive() ? Timer1->remainingTime() : -1;
     m_callTimeout = true;
-    Timer1->start(FunkTimeoutFactor * RxTimeout);
+    Timer1->start(ConnectionCycle::FunkTimeoutFactor * RxTimeout);
     StartReply();
     SW->setHostName(QStringLiteral("localhost"));
     SW->accept(requestId);
@@ -183,7 +182,7 @@ void frmMain::EndCallTimeout()
 void frmMain::SW_Error(int, const QString &description)
 {
     PollingActive = false;
-    WriteLog(QStringLiteral("Socket error: ") + description);
+    WriteLog(ConnectionCycle::SocketError + description);
     fraControl->setEnabled(true);
 }
 
@@ -192,7 +191,7 @@ void frmMain::Timer1_Timer()
     Timer1->stop();
     m_callTimeout = false;
     PollingActive = false;
-    WriteLog(QStringLiteral("RX-TimeoOut"));
+    WriteLog(ConnectionCycle::ReplyTimedOut);
     StartReply();
     SW->disconnectSocket();
     fraControl->setEnabled(true);

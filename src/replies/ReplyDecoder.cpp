@@ -39,8 +39,8 @@ constexpr int TDiffRegulatorBit = 5;
 constexpr quint8 FlagFunctions[] = {Protocol::FunctionSwitching, Protocol::FunctionThermostat,
                                     Protocol::FunctionSolarTracker, Protocol::FunctionControlServer};
 
-const QColor InputActive(255, 255, 0);
-const QColor InputIdle(192, 192, 192);
+constexpr quint32 InputActive = 0xFFFF00;
+constexpr quint32 InputIdle = 0xC0C0C0;
 
 const QString DecodeError = QStringLiteral("-> Error: kann Daten nicht dekodieren!!");
 const QString NoDataError = QStringLiteral("-> Error: keine Daten !");

@@ -3,7 +3,7 @@
 #include "entry/FieldRef.h"
 #include "requests/RequestEffect.h"
 
-#include <QColor>
+#include <QtGlobal>
 #include <variant>
 
 // What decoding a reply does to the window, applied by the window in the
@@ -35,11 +35,11 @@ struct SetSwitchState
     bool operator==(const SetSwitchState &) const = default;
 };
 
-// An input indicator Shape1(n) takes its fill colour.
+// An input indicator Shape1(n) takes its fill colour, 0xRRGGBB.
 struct SetFillColour
 {
     FieldRef indicator;
-    QColor colour;
+    quint32 colour = 0;
     bool operator==(const SetFillColour &) const = default;
 };
 

@@ -1,5 +1,6 @@
 // The window's side of reply decoding: collecting the bytes of one reply,
 // applying what the decoder makes of them, and ending the exchange.
+#include "link/ConnectionCycle.h"
 #include "link/SocketComponent.h"
 #include "replies/ReplyDecoder.h"
 #include "requests/TwoStateButton.h"
@@ -138,7 +139,7 @@ void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
                 static_assert(std::is_same_v<E, ReplyEffects::SetFillColour>);
                 if (QWidget *indicator = control(e.indicator)) {
                     QPalette fill = indicator->palette();
-                    fill.setColor(QPalette::Window, e.colour);
+                    fill.setColor(QPalette::Window, QColor::fromRgb(e.colour));
                     indicator->setPalette(fill);
                 }
             }
@@ -152,7 +153,7 @@ void frmMain::CloseExchange()
     m_callTimeout = false;
     QCoreApplication::processEvents();
     CloseSocket();
-    WriteLog(QStringLiteral("Verbindung geschlossen"));
+    WriteLog(ConnectionCycle::ExchangeClosed);
     SW->disconnectSocket();
     SW->closeSocket();
     fraControl->setEnabled(true);

@@ -16,23 +16,6 @@ using NumberConversions::toByte;
 constexpr int SwitchOn = 1;
 constexpr int CheckedValue = 1;
 
-constexpr int OctetsPerAddress = 4;
-constexpr int LanIpAddressIndex = 0; // four octets each, from Text2(0)
-constexpr int LanGatewayIndex = 4;
-constexpr int LanSubnetMaskIndex = 8;
-constexpr int LanStdDestIndex = 12;
-constexpr int LanPortIndex = 16;
-constexpr int LanENumIndex = 17;
-constexpr int LanTDiffOnIndex = 18;
-constexpr int LanTDiffOffIndex = 19;
-constexpr int LanFlagCount = 8;
-constexpr int RadioHomeIndex = 0;
-constexpr int RadioHighIndex = 1;
-constexpr int RadioLowIndex = 2;
-constexpr int RadioENumIndex = 3;
-constexpr int RadioTDiffOnIndex = 4;
-constexpr int RadioTDiffOffIndex = 5;
-constexpr int RadioFlagCount = 6;
 
 // A step that cannot compute its byte leaves it 0.
 quint8 byteOr0(std::optional<qint32> value)

@@ -19,6 +19,25 @@ inline constexpr int CommandMeasurementRequest = 3;
 inline constexpr int CommandSwitch = 4;
 inline constexpr int CommandAutoSend = 5;
 
+// The fields it reads: the LAN arrays Text1 and Text2 alike, the radio arrays Text3 and Text5 alike.
+inline constexpr int OctetsPerAddress = 4;
+inline constexpr int LanIpAddressIndex = 0; // four octets each
+inline constexpr int LanGatewayIndex = 4;
+inline constexpr int LanSubnetMaskIndex = 8;
+inline constexpr int LanStdDestIndex = 12;
+inline constexpr int LanPortIndex = 16;
+inline constexpr int LanENumIndex = 17;
+inline constexpr int LanTDiffOnIndex = 18;
+inline constexpr int LanTDiffOffIndex = 19;
+inline constexpr int LanFlagCount = 8;
+inline constexpr int RadioHomeIndex = 0;
+inline constexpr int RadioHighIndex = 1;
+inline constexpr int RadioLowIndex = 2;
+inline constexpr int RadioENumIndex = 3;
+inline constexpr int RadioTDiffOnIndex = 4;
+inline constexpr int RadioTDiffOffIndex = 5;
+inline constexpr int RadioFlagCount = 6;
+
 struct BuiltRequest
 {
     // RequestFrame: preamble and body. Empty when nothing is to be sent (a

@@ -1,5 +1,6 @@
 // The command buttons, the continuous polling and the switch and AutoSend
 // buttons: each sets the command, logs, builds the request and sends it.
+#include "requests/CommandTexts.h"
 #include "requests/RequestBuilder.h"
 #include "requests/TwoStateButton.h"
 #include "shell/frmMain.h"
@@ -31,7 +32,7 @@ void frmMain::cmdTest_Click()
 {
     fraControl->setEnabled(false);
     CurrentCommand = RequestBuilder::CommandParameterRequest;
-    WriteLog(QStringLiteral("Anfrage Parameter"));
+    WriteLog(CommandTexts::ParameterRequest);
     BuildRequest();
     SendRequest();
 }
@@ -40,7 +41,7 @@ void frmMain::GetMesswerte_Click()
 {
     fraControl->setEnabled(false);
     CurrentCommand = RequestBuilder::CommandMeasurementRequest;
-    WriteLog(QStringLiteral("Abfrage Messwerte"));
+    WriteLog(CommandTexts::MeasurementRequest);
     BuildRequest();
     SendRequest();
 }
@@ -49,7 +50,7 @@ void frmMain::cmdSetParameter_Click()
 {
     fraControl->setEnabled(false);
     CurrentCommand = RequestBuilder::CommandProgramming;
-    WriteLog(QStringLiteral("sende neue Parameter"));
+    WriteLog(CommandTexts::Programming);
     BuildRequest();
     // A refused radio programming leaves no frame: nothing to send.
     if (RequestFrame.isEmpty())
@@ -67,7 +68,7 @@ void frmMain::MesswerteLoop_Click()
         return;
     }
     CurrentCommand = RequestBuilder::CommandMeasurementRequest;
-    WriteLog(QStringLiteral("Loop-Abfrage Messwerte"));
+    WriteLog(CommandTexts::MeasurementLoop);
     PollMeasurements();
     MesswerteLoop->setText(PollingRuns);
 }
@@ -76,7 +77,7 @@ void frmMain::PollMeasurements()
 {
     PollingActive = true;
     CurrentCommand = RequestBuilder::CommandMeasurementRequest;
-    WriteLog(QStringLiteral("Abfrage Messwerte"));
+    WriteLog(CommandTexts::MeasurementRequest);
     BuildRequest();
     SendRequest();
     // One request every 3000 ms, from send to send, answered or not.
@@ -112,7 +113,7 @@ void frmMain::AutoSend_Click(int Index)
     CurrentChannel = static_cast<qint16>(Index);
     fraControl->setEnabled(false);
     CurrentCommand = RequestBuilder::CommandAutoSend;
-    WriteLog(QStringLiteral("Anforderung AutoSend für InputKanal ") + QString::number(Index + 1));
+    WriteLog(CommandTexts::AutoSendRequest(Index + 1));
     BuildRequest();
     SendRequest();
 }

@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include "entry/SelectorRows.h"
+#include "link/ConnectionCycle.h"
 #include "link/QtSocketComponent.h"
 #include "requests/TwoStateButton.h"
 #include "shell/CaptionButton.h"
@@ -42,7 +43,6 @@ const QString FontFamily = QStringLiteral("Liberation Sans");
 
 constexpr int Timer2LoadMs = 300;
 constexpr int Timer2ActiveMs = 200;
-constexpr int RxTimeoutMs = 1500;
 
 constexpr int TargetLan = 0;
 
@@ -627,7 +627,7 @@ void frmMain::InitWindowLayout()
     Frame2->setGeometry(QRect(Twips::rect(4680, 0, 0, 0).left(), Frame1->y(), Frame1->width(), Frame1->height()));
     Frame7->setGeometry(QRect(Frame1->pos(), QSize(Twips::toPixels(6495), Frame1->height())));
     Frame8->setGeometry(QRect(Twips::toPixels(6720), Frame2->y(), Frame7->width(), Frame2->height()));
-    RxTimeout = RxTimeoutMs;
+    RxTimeout = ConnectionCycle::RxTimeoutMs;
     // The frame positions of the requests are constants of the frame format.
 }
 

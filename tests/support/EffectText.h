@@ -36,7 +36,7 @@ QStringList effectLines(const QList<Effect> &effects)
         [&](const ShowCheckVerdict &e) { lines << "refused [" + e.verdict.message + "]"; },
         [&](const SetUpdatingPorts &e) { lines << (e.value ? "UpdatingPorts on" : "UpdatingPorts off"); },
         [&](const SetSwitchState &e) { field(e.button, e.on ? "on" : "off"); },
-        [&](const SetFillColour &e) { field(e.indicator, e.colour.name()); }};
+        [&](const SetFillColour &e) { field(e.indicator, QString::asprintf("#%06x", e.colour)); }};
     for (const Effect &effect : effects)
         std::visit(describe, effect);
     return lines;
