@@ -2,43 +2,17 @@
 #include "SimInstallation.h"
 #include "SimOptions.h"
 #include "SimServer.h"
+#include "link/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QTextStream>
-
-#include <csignal>
-#include <unistd.h>
 
 namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitCannotServe = 1;
 const QString ExampleInstallation = QStringLiteral(":/example-installation.json");
-
-// SIGTERM and SIGINT end the event loop through a pipe, so that the
-// installation closes its connections and the program ends normally.
-int stopPipe[2] = {-1, -1};
-
-void stopSignalled(int)
-{
-    const char byte = 0;
-    [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &byte, 1);
-}
-
-void stopOnSignals(QCoreApplication &app)
-{
-    if (::pipe(stopPipe) != 0)
-        return; // the default action still ends the program
-    auto *notifier = new QSocketNotifier(stopPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action = {};
-    action.sa_handler = stopSignalled;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
 
 } // namespace
 
@@ -80,7 +54,7 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
 
-    stopOnSignals(app);
+    StopSignals::onStop(&app, &QCoreApplication::quit);
     SimServer server(SimInstallation(config.nodes, config.timing));
     if (!server.start(error)) {
         err << error << "\n";
