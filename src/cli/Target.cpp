@@ -36,23 +36,6 @@ bool readable(const QString &path)
     return info.isFile() && info.size() <= modRWIniFile::MaxIniFileSize && file.open(QIODevice::ReadOnly);
 }
 
-template<std::size_t N>
-void typeAddress(std::array<QString, N> &fields, int first, const QString &dotted)
-{
-    const QStringList parts = dotted.split(u'.');
-    for (int k = 0; k < OctetsPerAddress; ++k)
-        fields[first + k] = parts[k];
-}
-
-template<std::size_t N>
-QString joined(const std::array<QString, N> &fields, int first)
-{
-    QStringList parts;
-    for (int k = 0; k < OctetsPerAddress; ++k)
-        parts << fields[first + k];
-    return parts.join(u'.');
-}
-
 void typeRadioAddress(std::array<QString, 6> &fields, const Protocol::RadioAddress &address)
 {
     fields[RadioHomeIndex] = QString::number(address.home);
@@ -81,10 +64,10 @@ std::optional<QString> programLan(const ProgramOptions &p, RequestSnapshot &fiel
         return QStringLiteral("programming a LAN adapter needs %1").arg(lacking.join(QStringLiteral(", ")));
     if (p.radio || p.frequencyCode || p.txPowerCode)
         return QStringLiteral("--new-radio, --frequency and --attenuation program a radio device, not a LAN adapter");
-    typeAddress(fields.text2, LanIpAddressIndex, *p.address);
-    typeAddress(fields.text2, LanGatewayIndex, *p.gateway);
-    typeAddress(fields.text2, LanSubnetMaskIndex, *p.subnetMask);
-    typeAddress(fields.text2, LanStdDestIndex, *p.standardDestination);
+    SettingsKeys::fillAddressRow(fields.text2, LanIpAddressIndex, *p.address);
+    SettingsKeys::fillAddressRow(fields.text2, LanGatewayIndex, *p.gateway);
+    SettingsKeys::fillAddressRow(fields.text2, LanSubnetMaskIndex, *p.subnetMask);
+    SettingsKeys::fillAddressRow(fields.text2, LanStdDestIndex, *p.standardDestination);
     fields.text2[LanPortIndex] = QString::number(*p.port);
     fields.text2[LanENumIndex] = QString::number(*p.eNum);
     fields.text2[LanTDiffOnIndex] = p.tDiffOn.value_or(fields.text2[LanTDiffOnIndex]);
@@ -155,9 +138,9 @@ std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options,
     target.radio = options.lan ? false : (options.gateway || options.radio) ? true
                                                                            : texts.select == SettingsKeys::SelectFunk;
     if (options.lan)
-        typeAddress(texts.text1, LanIpAddressIndex, *options.lan);
+        SettingsKeys::fillAddressRow(texts.text1, LanIpAddressIndex, *options.lan);
     if (options.gateway)
-        typeAddress(texts.text4, 0, *options.gateway);
+        SettingsKeys::fillAddressRow(texts.text4, 0, *options.gateway);
     if (options.radio)
         typeRadioAddress(texts.text3, *options.radio);
     if (options.port)
@@ -166,7 +149,7 @@ std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options,
         (target.radio ? texts.text3[RadioENumIndex] : texts.text1[LanENumIndex]) = QString::number(*options.eNum);
 
     // The window calls the dotted fields; here they must make an address.
-    const QString host = target.radio ? joined(texts.text4, 0) : joined(texts.text1, LanIpAddressIndex);
+    const QString host = target.radio ? SettingsKeys::joinAddressRow(texts.text4, 0) : SettingsKeys::joinAddressRow(texts.text1, LanIpAddressIndex);
     const std::optional<QString> address = CommandLine::dottedAddress(host);
     if (host == QLatin1String("...")) {
         return target.radio ? QStringLiteral("no gateway: give --gateway ADDRESS, or FLGateway in the settings file")

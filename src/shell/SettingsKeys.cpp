@@ -29,8 +29,6 @@ constexpr QLatin1StringView TDiffOnLanKey("TDiffOnLan");
 constexpr QLatin1StringView TDiffOffLanKey("TDiffOffLan");
 constexpr QLatin1StringView SelectKey("Select");
 
-constexpr int AddressParts = 4;
-constexpr QChar AddressSeparator = u'.';
 
 // Text1: the first field of each address row, then the single fields.
 constexpr int IpAddressRow = 0;
@@ -52,24 +50,6 @@ constexpr int TDiffOffFunkField = 5;
 // Text4: the gateway address row.
 constexpr int FlGatewayRow = 0;
 
-template<std::size_t N>
-void fillAddressRow(std::array<QString, N> &fields, int firstField, const QString &value)
-{
-    if (value.isEmpty())
-        return; // an empty value has no parts
-    const QStringList parts = value.split(AddressSeparator);
-    for (int k = 0; k < AddressParts && k < parts.size(); ++k)
-        fields[firstField + k] = parts[k];
-}
-
-template<std::size_t N>
-QString joinAddressRow(const std::array<QString, N> &fields, int firstField)
-{
-    QStringList parts;
-    for (int k = 0; k < AddressParts; ++k)
-        parts << fields[firstField + k];
-    return parts.join(AddressSeparator);
-}
 
 // The leading number of the text, read leniently: no number gives 0.
 double leadingNumber(const QString &text)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -32,6 +33,31 @@ struct SettingsTexts
 
     bool operator==(const SettingsTexts &) const = default;
 };
+
+inline constexpr int AddressParts = 4;
+inline constexpr QChar AddressSeparator = u'.';
+
+// An address row of four fields from its dotted text: fewer parts leave the rest, more are ignored, an empty
+// text changes nothing.
+template<std::size_t N>
+void fillAddressRow(std::array<QString, N> &fields, int firstField, const QString &value)
+{
+    if (value.isEmpty())
+        return; // an empty value has no parts
+    const QStringList parts = value.split(AddressSeparator);
+    for (int k = 0; k < AddressParts && k < parts.size(); ++k)
+        fields[firstField + k] = parts[k];
+}
+
+// The dotted text of an address row of four fields.
+template<std::size_t N>
+QString joinAddressRow(const std::array<QString, N> &fields, int firstField)
+{
+    QStringList parts;
+    for (int k = 0; k < AddressParts; ++k)
+        parts << fields[firstField + k];
+    return parts.join(AddressSeparator);
+}
 
 using ReadValue = std::function<QString(const QString &key)>;
 using StoredValues = QList<QPair<QString, QString>>;
