@@ -1,9 +1,9 @@
 #include "shell/frmMain.h"
+#include "shell/modRWIniFile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -75,8 +75,7 @@ int main(int argc, char *argv[])
     // The desktop entry the window belongs to, for desktops that match windows to their menu entries by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.tessra.tessraprog"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("de.tessra.tessraprog")));
-    frmMain window({QHostAddress::Any, QCoreApplication::applicationDirPath(),
-                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)});
+    frmMain window({QHostAddress::Any, QCoreApplication::applicationDirPath(), modRWIniFile::UserSettingsFolder()});
     window.show();
     return QApplication::exec();
 }

@@ -113,8 +113,8 @@ struct Options
                             QStringLiteral("The target's eNum (default: the settings file's eNumLan or eNumFunk)."),
                             QStringLiteral("ENUM")};
     QCommandLineOption settings{QStringLiteral("settings"),
-                                QStringLiteral("The window's settings file (default: TessraPrg.ini beside tessra, if "
-                                               "it is there)."),
+                                QStringLiteral("The window's settings file (default: TessraPrg.ini beside tessra if "
+                                               "it is there, else the user's, ~/.config/TessraProg/TessraPrg.ini)."),
                                 QStringLiteral("FILE")};
     QCommandLineOption listen{QStringLiteral("listen"),
                               QStringLiteral("The address of this machine to call from and listen on (default: "

@@ -6,6 +6,7 @@
 #include "scan/EchoRound.h"
 #include "scan/PingReport.h"
 #include "scan/modServerPing.h"
+#include "shell/modRWIniFile.h"
 
 #include <QDateTime>
 
@@ -131,7 +132,8 @@ void Session::done(int status)
 
 void Session::runRequests()
 {
-    std::variant<Target, QString> target = TargetFields::resolve(m_invocation.target, m_programFolder);
+    std::variant<Target, QString> target =
+        TargetFields::resolve(m_invocation.target, m_programFolder, modRWIniFile::UserSettingsFolder());
     if (const QString *error = std::get_if<QString>(&target)) {
         err(QStringLiteral("tessra: ") + *error);
         return done(ExitUsage);

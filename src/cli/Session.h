@@ -19,7 +19,7 @@ class Session : public QObject
     Q_OBJECT
 
 public:
-    // programFolder holds the default settings file, programPath is told when
+    // programFolder holds a portable copy's settings file, programPath is told when
     // the system refuses to let it ping.
     Session(const CommandLine::Invocation &invocation, const QString &programFolder, const QString &programPath,
             QObject *parent = nullptr);

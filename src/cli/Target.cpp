@@ -110,11 +110,12 @@ std::optional<QString> programRadio(const ProgramOptions &p, RequestSnapshot &fi
 
 } // namespace
 
-std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options, const QString &programFolder)
+std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options, const QString &programFolder,
+                                      const QString &userFolder)
 {
     QString path = options.settingsFile;
     if (path.isEmpty()) {
-        const QString standard = modRWIniFile::InitIniPath(programFolder);
+        const QString standard = modRWIniFile::InitIniPath(programFolder, userFolder);
         if (QFileInfo::exists(standard))
             path = standard;
     }

@@ -25,9 +25,10 @@ namespace TargetFields {
 // The installation's usual port, where neither the options nor the settings name one.
 inline constexpr quint16 DefaultPort = 5000;
 
-// The target from the settings file (the default one in programFolder, when it
-// is there) and the options, or why there is none.
-std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options, const QString &programFolder);
+// The target from the settings file (by default the window's: the one in programFolder where it stands there,
+// otherwise the user's, when it is there) and the options, or why there is none.
+std::variant<Target, QString> resolve(const CommandLine::TargetOptions &options, const QString &programFolder,
+                                      const QString &userFolder);
 
 // The window's fields for a command: CurrentCommand, CurrentChannel, the switch
 // button and, for programming, the new parameters; or why the options do not

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -157,6 +158,12 @@ QString InitIniPath(const QString &programFolder, const QString &userFolder)
     const QString portable = QDir(programFolder).filePath(QStringLiteral("TessraPrg.ini"));
     return userFolder.isEmpty() || QFileInfo::exists(portable) ? portable
                                                                 : QDir(userFolder).filePath(QStringLiteral("TessraPrg.ini"));
+}
+
+QString UserSettingsFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("TessraProg"));
 }
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,

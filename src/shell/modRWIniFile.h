@@ -16,6 +16,9 @@ inline constexpr qint64 MaxIniFileSize = 64 * 1024 * 1024;
 // otherwise the one in the user's folder, which need not exist yet; without a user's folder, the program's.
 QString InitIniPath(const QString &programFolder, const QString &userFolder = QString());
 
+// The user's folder for the settings file of an installed program: TessraProg in the user's configuration folder.
+QString UserSettingsFolder();
+
 // The value of key in section, or defaultValue when the file, the section or the key is
 // missing or the file cannot be read; either way at most size - 1 characters of it. Bytes
 // are taken as Latin-1, blanks around the value are not part of it, and of a key that

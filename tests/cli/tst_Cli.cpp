@@ -319,6 +319,15 @@ private slots:
         QVERIFY(out.endsWith("Verbindung geschlossen\n")); // the last exchange whole
     }
 
+    // Without --settings tessra reads the window's file: the user's, as no portable copy stands beside tessra.
+    void theWindowsSettingsByDefault()
+    {
+        QVERIFY(QDir(m_folder.path()).mkpath("TessraProg"));
+        write("TessraProg/TessraPrg.ini", settings("Select=0"));
+        const Run run = tessra({"params", "--listen", "127.0.0.1"});
+        QVERIFY2(run.status == 0 && run.out.contains("-> Device: LAN-Devices, Funktion=Schalt-Devices"),
+                 qPrintable(run.err.join('\n')));
+    }
     void pingAndScan()
     {
         if (!IcmpSocket().isOpen())
@@ -352,10 +361,12 @@ private:
         return {lines(process.readAllStandardOutput()), lines(process.readAllStandardError()), process.exitCode()};
     }
     // Half past two hours ahead of UTC.
-    static QProcessEnvironment environment()
+    // The user's configuration folder is the fixture's.
+    QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TZ", "TST-2:30");
+        environment.insert("XDG_CONFIG_HOME", m_folder.path());
         return environment;
     }
     // The fixture's settings file unless the arguments name another: of an option given twice the last counts.
