@@ -14,20 +14,27 @@ status=0
 if [ -f build-asan/CMakeCache.txt ] && ! grep -q "^CMAKE_CXX_COMPILER:.*clang" build-asan/CMakeCache.txt; then
     rm -rf build-asan
 fi
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSRA_MEMCHECK=ON >/dev/null
+# The two trees are configured at once, and the sanitizer build's fuzz targets compile beside the first build at a
+# lower priority, in the gaps it leaves.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSRA_MEMCHECK=ON >/dev/null &
+configuring=$!
 cmake -S . -B build-asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DTESSRA_FUZZ=ON \
     -DTESSRA_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
+wait "$configuring"
+nice -n 10 cmake --build build-asan -j "$jobs" --target fuzzers >build-asan/fuzzers-build.log 2>&1 &
+fuzzers=$!
 
 echo "== build =="
 cmake --build build -j "$jobs"
-# Most of build/'s tests wait on timers and peers: the sanitizer build, which needs only what its tests run,
-# compiles beside them at a lower priority, its fuzz targets first. Each of those runs for its fixed time whatever
-# the processors give it, beside the rest. The tests of each folder report into that folder, so that the runs keep
-# apart; their reports follow in turn.
+# Most of build/'s tests wait on timers and peers: the rest of the sanitizer build, which needs only what its tests
+# run, compiles beside them at a lower priority. Each fuzz target runs for its fixed time whatever the processors
+# give it, beside the rest. The tests of each folder report into that folder, so that the runs keep apart; their
+# reports follow in turn.
 (cd build && ctest --output-on-failure -j "$jobs") >build/ctest.log 2>&1 &
 build_tests=$!
 echo "== build-asan =="
-nice -n 10 cmake --build build-asan -j "$jobs" --target fuzzers || status=1
+wait "$fuzzers" || status=1
+cat build-asan/fuzzers-build.log
 (cd build-asan/fuzz && ctest --output-on-failure -j "$jobs") >build-asan/fuzz-ctest.log 2>&1 &
 fuzz_tests=$!
 nice -n 10 cmake --build build-asan -j "$jobs" --target tst_units tst_window || status=1
