@@ -32,9 +32,12 @@ const QString Program = QStringLiteral("tessra");
 
 // Which options a command takes, besides --help and --json.
 enum Group {
-    TargetGroup = 1, // the target, the settings file, the port, --trace
-    PollingGroup = 2, // --interval, --count, --csv
+    DeviceGroup = 1, // --lan, --gateway, --radio
+    PollingGroup = 2, // --interval, --count
     ProgramGroup = 4, // the new parameters
+    CallGroup = 8, // the port, the eNum, the settings file, --listen, --trace
+    CsvGroup = 16,
+    TargetGroup = DeviceGroup | CallGroup,
 };
 
 struct Command
@@ -54,7 +57,7 @@ const QList<Command> Commands = {
                     "weather station answers with its weather data). With --interval it polls: one request every "
                     "interval, from send to send, answered or not; an exchange that outlasts the interval is "
                     "followed at once by the next request."),
-     TargetGroup | PollingGroup},
+     TargetGroup | PollingGroup | CsvGroup},
     {QStringLiteral("switch"), QStringLiteral("CHANNEL on|off"), QStringLiteral("switch an output channel (1 to 4)"),
      QStringLiteral("Switches output channel CHANNEL (1 to 4) of the target on or off and shows the outputs the "
                     "device acknowledges."),
@@ -79,6 +82,15 @@ const QList<Command> Commands = {
      QStringLiteral("Pings A.B.C.0 to A.B.C.255 at once and reports the addresses that answered, in their order, as "
                     "the window's scan does."),
      0},
+    {QStringLiteral("inventory"), QStringLiteral("A.B.C"),
+     QStringLiteral("read the parameters of every LAN adapter in A.B.C.0 to A.B.C.255"),
+     QStringLiteral("Pings A.B.C.0 to A.B.C.255 at once, as scan does, and sends the parameter request to every host "
+                    "that answers as soon as it answers, all at the same time. Shows the parameters of each LAN "
+                    "adapter (or gateway) that replies, in the order of the addresses; a host that answers the ping "
+                    "but not the request is told with one line in the window's form, and is left out of JSON and "
+                    "CSV. The requests carry the eNum of --enum or of the settings file, and go to the port of "
+                    "--port or of the settings file."),
+     CallGroup | CsvGroup},
 };
 
 const Command *findCommand(const QString &name)
@@ -167,16 +179,20 @@ struct Options
     QList<QCommandLineOption> of(int groups) const
     {
         QList<QCommandLineOption> list;
-        if (groups & TargetGroup)
-            list << lan << gateway << radio << port << eNum << settings << listen;
+        if (groups & DeviceGroup)
+            list << lan << gateway << radio;
+        if (groups & CallGroup)
+            list << port << eNum << settings << listen;
         if (groups & ProgramGroup) {
             list << newAddress << newGateway << newMask << newDestination << newPort << newENum << newRadio
                  << frequency << attenuation << flags << tDiffOn << tDiffOff;
         }
         if (groups & PollingGroup)
-            list << interval << count << csv;
+            list << interval << count;
+        if (groups & CsvGroup)
+            list << csv;
         list << json;
-        if (groups & TargetGroup)
+        if (groups & CallGroup)
             list << trace;
         list << help;
         return list;
@@ -255,7 +271,7 @@ QString commandHelp(const Command &command)
                        .arg(Program, command.name, command.arguments.isEmpty() ? QString() : u' ' + command.arguments);
     text += wrapped(command.description);
     text += QStringLiteral("\nOptions:\n") + optionLines(Options().of(command.groups));
-    if (command.groups & TargetGroup) {
+    if (command.groups & DeviceGroup) {
         text += u'\n' + wrapped(QStringLiteral(
             "The target is --lan, or --gateway with --radio; without them the settings file's Select chooses LAN "
             "(IPAdresse) or radio (FLGateway with the home address 28 and DAdrH and DAdrL)."));
@@ -426,13 +442,13 @@ std::optional<QString> readArguments(const Command &command, const QStringList &
             return QStringLiteral("switch takes on or off after the channel, not '%1'").arg(words[1]);
         invocation.switchOn = words[1] == QLatin1String("on");
     }
-    if (command.name == QLatin1String("ping") || command.name == QLatin1String("scan")) {
-        const bool scan = command.name == QLatin1String("scan");
-        const std::optional<QString> address = dotted(words[0], scan ? 3 : 4);
+    if (command.arguments == QLatin1String("ADDRESS") || command.arguments == QLatin1String("A.B.C")) {
+        const bool range = command.arguments == QLatin1String("A.B.C");
+        const std::optional<QString> address = dotted(words[0], range ? 3 : 4);
         if (!address) {
-            return (scan ? QStringLiteral("scan takes the first three parts of a range, such as 192.168.28, not '%1'")
-                         : QStringLiteral("ping takes an IPv4 address, not '%1'"))
-                .arg(words[0]);
+            return (range ? QStringLiteral("%1 takes the first three parts of a range, such as 192.168.28, not '%2'")
+                          : QStringLiteral("%1 takes an IPv4 address, not '%2'"))
+                .arg(command.name, words[0]);
         }
         invocation.address = *address;
     }

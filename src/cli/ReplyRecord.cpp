@@ -22,14 +22,25 @@ constexpr double TenthsPerUnit = 10.0;
 constexpr double BaseMHz = 860.0;
 constexpr double FrequencyStepsPerMHz = 200.0; // 5 kHz steps
 
-// The CSV columns; outputs and inputs take a column per channel.
-const QStringList CsvColumns = {
+// The CSV columns; outputs and inputs take a column per channel, the flags one
+// column of their names.
+const QStringList MeasurementColumns = {
     QStringLiteral("time"), QStringLiteral("target"), QStringLiteral("kind"), QStringLiteral("enum"),
     QStringLiteral("output1"), QStringLiteral("output2"), QStringLiteral("output3"), QStringLiteral("output4"),
     QStringLiteral("input1"), QStringLiteral("input2"), QStringLiteral("input3"), QStringLiteral("input4"),
     QStringLiteral("temperature1_celsius"), QStringLiteral("temperature2_celsius"),
     QStringLiteral("outside_temperature_celsius"), QStringLiteral("rain_litres_per_square_metre"),
     QStringLiteral("wind_speed_kmh"), QStringLiteral("wind_speed_max_kmh"), QStringLiteral("light")};
+const QStringList ParameterColumns = {
+    QStringLiteral("time"), QStringLiteral("target"), QStringLiteral("kind"), QStringLiteral("enum"),
+    QStringLiteral("device_class"), QStringLiteral("device_function"), QStringLiteral("firmware"),
+    QStringLiteral("ip_address"), QStringLiteral("gateway"), QStringLiteral("subnet_mask"),
+    QStringLiteral("standard_destination"), QStringLiteral("port"), QStringLiteral("flags")};
+
+const QStringList &columns(Table table)
+{
+    return table == Table::Parameters ? ParameterColumns : MeasurementColumns;
+}
 
 QString address(const Ipv4 &octets)
 {
@@ -200,24 +211,31 @@ QString jsonLine(const Fields &fields)
     return u'{' + members.join(u',') + u'}';
 }
 
-QString csvHeader()
+QString csvHeader(Table table)
 {
-    return CsvColumns.join(u',');
+    return columns(table).join(u',');
 }
 
-QString csvRow(const Fields &fields)
+QString csvRow(const Fields &fields, Table table)
 {
-    QStringList row(CsvColumns.size());
+    const QStringList &header = columns(table);
+    QStringList row(header.size());
     for (const Field &field : fields) {
-        if (field.value.isArray()) {
+        if (const qsizetype column = header.indexOf(field.key); column >= 0 && field.value.isArray()) {
+            // Names, such as the flags set, share one column; none contains a space.
+            QStringList names;
+            for (const QJsonValue &name : field.value.toArray())
+                names << csvText(name);
+            row[column] = names.join(u' ');
+        } else if (field.value.isArray()) {
             const QJsonArray states = field.value.toArray();
             const QString prefix = field.key.chopped(1); // "outputs" gives output1 to output4
             for (int n = 0; n < states.size(); ++n) {
-                const qsizetype column = CsvColumns.indexOf(prefix + QString::number(n + 1));
+                const qsizetype column = header.indexOf(prefix + QString::number(n + 1));
                 if (column >= 0)
                     row[column] = csvText(states[n]);
             }
-        } else if (const qsizetype column = CsvColumns.indexOf(field.key); column >= 0) {
+        } else if (const qsizetype column = header.indexOf(field.key); column >= 0) {
             row[column] = csvText(field.value);
         }
     }

@@ -29,9 +29,12 @@ Fields fromReply(QByteArrayView received, bool decodable);
 // One JSON object on one line, its keys in the order given.
 QString jsonLine(const Fields &fields);
 
-// The columns of a measurement log, and the row of a record; a value the
-// record lacks leaves its column empty.
-QString csvHeader();
-QString csvRow(const Fields &fields);
+// The CSV tables: a measurement log, and the parameters of an inventory.
+enum class Table { Measurements, Parameters };
+
+// The columns of a table, and the row of a record; a value the record lacks
+// leaves its column empty.
+QString csvHeader(Table table);
+QString csvRow(const Fields &fields, Table table);
 
 } // namespace ReplyRecord

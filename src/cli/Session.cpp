@@ -1,5 +1,6 @@
 #include "cli/Session.h"
 
+#include "cli/Inventory.h"
 #include "link/QtSocketComponent.h"
 #include "requests/CommandTexts.h"
 #include "requests/RequestBuilder.h"
@@ -9,6 +10,7 @@
 #include "shell/modRWIniFile.h"
 
 #include <QDateTime>
+#include <QNetworkInterface>
 
 #include <algorithm>
 #include <cstdio>
@@ -107,6 +109,8 @@ void Session::start()
             runPing();
         else if (m_invocation.command == QLatin1String("scan"))
             runScan();
+        else if (m_invocation.command == QLatin1String("inventory"))
+            runInventory();
         else
             runRequests();
     }, Qt::QueuedConnection);
@@ -116,7 +120,14 @@ void Session::stop()
 {
     m_stopping = true;
     m_interval.stop();
-    if (m_exchange && m_exchange->running())
+    if (m_inventory) {
+        // The hosts that answered so far are told; the scan's silent addresses are not waited for.
+        m_inventory->abort();
+        if (m_round)
+            m_round->disconnect(this);
+        m_round = nullptr;
+        inventoryProgress();
+    } else if (m_exchange && m_exchange->running())
         m_exchange->abort();
     else
         done(m_exchanges > 0 ? m_status : ExitNoAnswer);
@@ -130,15 +141,43 @@ void Session::done(int status)
     emit finished(status);
 }
 
-void Session::runRequests()
+bool Session::resolveTarget(const TargetOptions &options)
 {
     std::variant<Target, QString> target =
-        TargetFields::resolve(m_invocation.target, m_programFolder, modRWIniFile::UserSettingsFolder());
+        TargetFields::resolve(options, m_programFolder, modRWIniFile::UserSettingsFolder());
     if (const QString *error = std::get_if<QString>(&target)) {
         err(QStringLiteral("tessra: ") + *error);
-        return done(ExitUsage);
+        done(ExitUsage);
+        return false;
     }
     m_target = std::get<Target>(target);
+    return true;
+}
+
+// Like the window, tessra calls from the port it listens on; a port taken (by
+// the window, say) would send the call from another, which no gateway calls back.
+bool Session::portFree()
+{
+    QtSocketComponent probe(m_invocation.target.listenAddress);
+    probe.setLocalPort(m_target.port);
+    const int listening = probe.listen();
+    probe.disconnectSocket();
+    if (listening == SocketComponent::ListenOk)
+        return true;
+    const QHostAddress &listen = m_invocation.target.listenAddress;
+    const QString where = listen == QHostAddress::Any
+        ? QStringLiteral("port %1").arg(m_target.port)
+        : QStringLiteral("port %1 of %2").arg(m_target.port).arg(listen.toString());
+    err(listening == PortTaken ? QStringLiteral("tessra: %1 is taken; is the window running?").arg(where)
+                               : QStringLiteral("tessra: cannot listen on %1").arg(where));
+    done(ExitNoAnswer);
+    return false;
+}
+
+void Session::runRequests()
+{
+    if (!resolveTarget(m_invocation.target))
+        return;
     const std::variant<RequestSnapshot, QString> fields = TargetFields::forCommand(m_target, m_invocation);
     if (const QString *error = std::get_if<QString>(&fields)) {
         err(QStringLiteral("tessra: ") + *error);
@@ -170,20 +209,9 @@ void Session::runRequests()
     m_frame = built.requestFrame;
     m_targetName = TargetFields::nameOf(m_target, m_frame);
 
-    // Like the window, tessra calls from the port it listens on; a port taken
-    // (by the window, say) would send the call from another, which no gateway calls back.
+    if (!portFree())
+        return;
     m_socket = new QtSocketComponent(m_invocation.target.listenAddress, this);
-    m_socket->setLocalPort(m_target.port);
-    if (const int listening = m_socket->listen(); listening != SocketComponent::ListenOk) {
-        const QHostAddress &listen = m_invocation.target.listenAddress;
-        const QString where = listen == QHostAddress::Any
-            ? QStringLiteral("port %1").arg(m_target.port)
-            : QStringLiteral("port %1 of %2").arg(m_target.port).arg(listen.toString());
-        err(listening == PortTaken ? QStringLiteral("tessra: %1 is taken; is the window running?").arg(where)
-                                   : QStringLiteral("tessra: cannot listen on %1").arg(where));
-        return done(ExitNoAnswer);
-    }
-    m_socket->disconnectSocket();
 
     // A fresh window's reply fields: the decoder writes its lines as the window's first exchange does.
     m_exchange = new Exchange(*m_socket, ReplySnapshot(), this);
@@ -204,7 +232,7 @@ void Session::runRequests()
     connect(m_exchange, &Exchange::finished, this, &Session::exchangeFinished);
 
     if (m_invocation.form == Invocation::Form::Csv)
-        out(ReplyRecord::csvHeader());
+        out(ReplyRecord::csvHeader(ReplyRecord::Table::Measurements));
     if (m_invocation.form == Invocation::Form::Lines && m_invocation.intervalMs > 0)
         out(CommandTexts::MeasurementLoop);
     sendNext();
@@ -268,7 +296,11 @@ void Session::record(const QString &target, ReplyRecord::Fields fields)
         return;
     fields.prepend({QStringLiteral("target"), target});
     fields.prepend({QStringLiteral("time"), now()});
-    out(m_invocation.form == Invocation::Form::Json ? ReplyRecord::jsonLine(fields) : ReplyRecord::csvRow(fields));
+    const ReplyRecord::Table table = m_invocation.command == QLatin1String("inventory")
+        ? ReplyRecord::Table::Parameters
+        : ReplyRecord::Table::Measurements;
+    out(m_invocation.form == Invocation::Form::Json ? ReplyRecord::jsonLine(fields)
+                                                    : ReplyRecord::csvRow(fields, table));
 }
 
 void Session::runPing()
@@ -315,4 +347,74 @@ void Session::echoRoundFinished(EchoRound *round, const QStringList &addresses, 
         out(scan ? PingReport::ScanPassText : PingReport::PingPassText);
     round->deleteLater();
     done(answered > 0 ? ExitAnswered : ExitNoAnswer);
+}
+
+void Session::runInventory()
+{
+    const QStringList parts = m_invocation.address.split(u'.');
+    const QStringList addresses = PingReport::rangeAddresses(parts[0], parts[1], parts[2]);
+    // The range's own addresses are typed over the settings file's adapter.
+    TargetOptions options = m_invocation.target;
+    options.lan = addresses.first();
+    if (!resolveTarget(options) || !portFree())
+        return;
+    // This machine is no adapter: a call from the port to its own port would reach itself.
+    QStringList own;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses())
+        own << address.toString();
+
+    m_inventory = new Inventory(m_target, m_invocation.target.listenAddress, this);
+    connect(m_inventory, &Inventory::frameSent, this, [this](const QString &address, const QByteArray &frame) {
+        if (m_invocation.trace)
+            err(address + QStringLiteral(" -> ") + hex(frame));
+    });
+    connect(m_inventory, &Inventory::replyReceived, this, [this](const QString &address, const QByteArray &reply) {
+        if (m_invocation.trace)
+            err(address + QStringLiteral(" <- ") + hex(reply));
+    });
+    connect(m_inventory, &Inventory::hostFinished, this, &Session::inventoryProgress);
+
+    if (m_invocation.form == Invocation::Form::Lines)
+        out(PingReport::ScanStartText);
+    else if (m_invocation.form == Invocation::Form::Csv)
+        out(ReplyRecord::csvHeader(ReplyRecord::Table::Parameters));
+    m_round = modServerPing::SendPing(addresses, this);
+    connect(m_round, &EchoRound::answered, this, [this, addresses, own](int index) {
+        if (!own.contains(addresses[index]))
+            m_inventory->ask(addresses[index]);
+    });
+    connect(m_round, &EchoRound::finished, this, [this] {
+        if (m_round->permissionRefused())
+            err(PingReport::permissionMessage(m_programPath));
+        m_round->deleteLater();
+        m_round = nullptr;
+        inventoryProgress();
+    });
+}
+
+// Once the scan is over and every host has its answer, the adapters are told in
+// the order of their addresses.
+void Session::inventoryProgress()
+{
+    if (m_finished || m_round || m_inventory->busy())
+        return;
+    QList<Inventory::Host> hosts = m_inventory->hosts();
+    std::sort(hosts.begin(), hosts.end(), [](const Inventory::Host &a, const Inventory::Host &b) {
+        return QHostAddress(a.address).toIPv4Address() < QHostAddress(b.address).toIPv4Address();
+    });
+    int status = ExitNoAnswer;
+    for (const Inventory::Host &host : hosts) {
+        if (m_invocation.form == Invocation::Form::Lines) {
+            for (const QString &line : host.lines)
+                out(host.address + QStringLiteral(": ") + line);
+        } else if (!host.reply.isEmpty()) {
+            record(host.address, ReplyRecord::fromReply(host.reply, host.end == Exchange::End::Answered));
+        }
+        if (host.end == Exchange::End::Answered
+            && ReplyRecord::fromReply(host.reply, true).first().value.toString() == QLatin1String("parameters"))
+            status = ExitAnswered;
+    }
+    if (m_invocation.form == Invocation::Form::Lines)
+        out(PingReport::ScanPassText);
+    done(status);
 }

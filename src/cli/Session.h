@@ -9,6 +9,7 @@
 #include <QTimer>
 
 class EchoRound;
+class Inventory;
 class QtSocketComponent;
 
 // One run of tessra: the command of the invocation, its output and its exit
@@ -37,6 +38,10 @@ private:
     void runRequests();
     void runPing();
     void runScan();
+    void runInventory();
+    void inventoryProgress();
+    bool resolveTarget(const CommandLine::TargetOptions &options);
+    bool portFree();
     void sendNext();
     void exchangeFinished(Exchange::End end);
     void intervalElapsed();
@@ -54,6 +59,8 @@ private:
     QStringList m_builderLines;
     QtSocketComponent *m_socket = nullptr;
     Exchange *m_exchange = nullptr;
+    Inventory *m_inventory = nullptr;
+    EchoRound *m_round = nullptr; // the inventory's scan, while it runs
     QTimer m_interval;
     bool m_due = false; // the interval passed while an exchange ran
     int m_exchanges = 0;

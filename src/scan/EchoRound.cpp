@@ -104,8 +104,11 @@ void EchoRound::readAnswers()
         const auto waiting = m_waiting.constFind(answer.sequence);
         if (waiting == m_waiting.cend())
             continue;
-        m_replies[*waiting] = EchoReply{answer.status, answer.data};
+        const int index = *waiting;
+        m_replies[index] = EchoReply{answer.status, answer.data};
         m_waiting.erase(waiting);
+        if (answer.status == IpStatus::Success)
+            emit answered(index);
     }
     if (m_waiting.isEmpty())
         m_timeout.start(0);

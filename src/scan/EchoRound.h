@@ -41,6 +41,8 @@ public:
     bool permissionRefused() const { return m_permissionRefused; }
 
 signals:
+    // The host at addresses[index] answered; its reply is in replies() already.
+    void answered(int index);
     void finished();
 
 private:

@@ -7,6 +7,7 @@
 #include "scan/IcmpSocket.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -239,6 +240,11 @@ private slots:
             << QStringList{"params", "--port", "65536"} << "--port takes a port from 1 to 65535, not '65536'";
         QTest::newRow("an address that is not one")
             << QStringList{"params", "--lan", "192.168.1"} << "--lan takes an IPv4 address, not '192.168.1'";
+        QTest::newRow("a range that is a whole address")
+            << QStringList{"inventory", "192.168.1.5"}
+            << "inventory takes the first three parts of a range, such as 192.168.28, not '192.168.1.5'";
+        QTest::newRow("an inventory asks no single target") << QStringList{"inventory", "192.168.1", "--lan", "1.2.3.4"}
+                                                            << "Unknown option 'lan'.";
         QTest::newRow("a channel out of range")
             << QStringList{"switch", "5", "on"} << "switch takes a channel from 1 to 4, not '5'";
         QTest::newRow("a frequency between two steps")
@@ -348,6 +354,65 @@ private slots:
         const Run scan = tessra({"scan", "127.0.0"});
         QCOMPARE(scan.out, scanned);
         QCOMPARE(scan.status, 0);
+    }
+
+    // Three more adapters from 127.0.0.20 beside the fixture's adapter and gateway: all five are read in one run,
+    // told in the order of their addresses; the hosts that answer the ping alone stay out of the records.
+    void inventory()
+    {
+        if (!IcmpSocket().isOpen())
+            QSKIP("this user may open no ICMP socket here");
+        QJsonArray adapters;
+        for (int eNum : {7, 8, 9})
+            adapters.append(QJsonObject{{"type", "lanAdapter"}, {"eNum", eNum}, {"firmware", "1023"}, {"function", 1},
+                                        {"gateway", "10.0.0.1"}, {"subnetMask", "255.0.0.0"}, {"flags", 3}});
+        write("adapters.json", QJsonDocument(QJsonObject{{"port", m_port}, {"devices", adapters}}).toJson());
+        QProcess sim;
+        sim.setProcessChannelMode(QProcess::MergedChannels);
+        sim.start(TESSRA_SIM, {"--address", "127.0.0.20", "--destination", "127.0.0.1", "--config",
+                               m_folder.filePath("adapters.json")});
+        QByteArray said;
+        QTRY_VERIFY2((said += sim.readAll()).contains("ready;"), said.constData());
+
+        const Run json = tessra(withSettings({"inventory", "127.0.0", "--json"}));
+        QStringList found;
+        for (const QString &line : json.out) {
+            const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+            found << record["target"].toString() + " eNum " + QString::number(record["enum"].toInt());
+        }
+        QCOMPARE(found, (QStringList{"127.0.0.2 eNum 1", "127.0.0.3 eNum 2", "127.0.0.20 eNum 7", "127.0.0.21 eNum 8",
+                                     "127.0.0.22 eNum 9"}));
+        QCOMPARE(json.status, 0);
+
+        const Run csv = tessra(withSettings({"inventory", "127.0.0", "--csv"}));
+        QCOMPARE(csv.out.value(0), "time,target,kind,enum,device_class,device_function,firmware,ip_address,gateway,"
+                                   "subnet_mask,standard_destination,port,flags");
+        QCOMPARE(csv.out.value(3), QString("TIME+02:30,127.0.0.20,parameters,7,1,1,1.0.2.3,127.0.0.20,10.0.0.1,"
+                                           "255.0.0.0,127.0.0.1,%1,out-state-mem in-state-mem").arg(m_port));
+        QCOMPARE(csv.out.size(), 6);
+
+        const Run lines = tessra(withSettings({"inventory", "127.0.0"}));
+        QCOMPARE(lines.out.filter(QRegularExpression("^127[.]0[.]0[.]21: ")),
+                 (QStringList{"127.0.0.21: -> Firmware 1.0.2.3",
+                              QString("127.0.0.21: -> connectet: LAN 127.0.0.21,  GateWay 10.0.0.1, NwMask 255.0.0.0, "
+                                      "StdDest-IP 127.0.0.1, Port %1, eNum=8").arg(m_port),
+                              "127.0.0.21: -> Parameter: OutStateMem=1, InStateMem=1, SysTimeOut=0, AutoTxInChg=0, "
+                              "AutoTxRepeat=0, T-DiffRegler=0, supress HighPr. Port=0, M2M Comm=0",
+                              "127.0.0.21: -> Device: LAN-Devices, Funktion=Schalt-Devices",
+                              "127.0.0.21: Verbindung geschlossen"}));
+        QCOMPARE(lines.out.value(lines.out.indexOf("127.0.0.19: Socket error: Connection refused") + 1),
+                 "127.0.0.20: -> Firmware 1.0.2.3");
+        QCOMPARE(lines.out.first(), "scann ip-range ...000 to 255");
+        QCOMPARE(lines.out.last(), "sacnn pass.....");
+        // This machine's own address is no adapter, however it answers the ping.
+        QVERIFY(lines.out.filter("127.0.0.1: ").isEmpty());
+
+        // Where only hosts answer, no adapter: no answer.
+        const Run none = tessra(withSettings({"inventory", "127.0.1", "--json"}));
+        QCOMPARE(none.out, QStringList());
+        QCOMPARE(none.status, 1);
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
     }
 
 private:

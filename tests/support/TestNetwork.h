@@ -69,6 +69,8 @@ public:
     bool isUp() const { return m_inside; }
     QString error() const { return m_error; }
     static QString address(int host) { return QStringLiteral("%1.%2").arg(Prefix).arg(host); }
+    // The namespace of the live hosts, for "ip netns exec".
+    QString hostsNamespace() const { return m_hosts; }
 
     // Which groups may open ICMP datagram sockets in the scanner's namespace: "1 0" none, "0 2147483647" all.
     static bool setPingGroupRange(const QByteArray &range)
