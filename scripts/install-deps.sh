@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the tool and its tests need, only those missing.
 set -eu
-# qt6-charts-dev draws the measurement history (its CMake files need libqt6opengl6-dev's). iproute2 builds the ping tests' network namespaces; fping is the
-# scan benchmark's yardstick.
+# qt6-charts-dev draws the measurement history (its CMake files need libqt6opengl6-dev's). iproute2 builds the ping
+# tests' network namespaces; fping is the scan benchmark's yardstick.
 # clang and its runtime (libFuzzer, the sanitizers) build the sanitizer tests and the fuzz
 # targets; valgrind runs the functional core's tests under memcheck. librsvg2-bin renders the icon's sizes;
 # dpkg-dev computes the package's dependencies; lintian, desktop-file-utils and appstream check the package.

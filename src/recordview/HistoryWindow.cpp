@@ -1,0 +1,391 @@
+#include "recordview/HistoryWindow.h"
+
+#include "record/HistoryCsv.h"
+#include "record/Recording.h"
+#include "recordview/TimeChartView.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+namespace {
+
+using Protocol::ChannelCount;
+
+// A single record is shown with this much time around it, in milliseconds.
+constexpr double LoneRecordSpan = 60'000;
+// Channel lanes: each state line moves by one between off and on, the lanes this far apart.
+constexpr double LaneHeight = 1.5;
+constexpr double LaneLabelOffset = 0.5;
+
+QString valueName(int value)
+{
+    static const QStringList Names{QStringLiteral("Temperatur 1"), QStringLiteral("Temperatur 2"),
+                                   QStringLiteral("Außentemperatur"), QStringLiteral("Wind (km/h)"),
+                                   QStringLiteral("Wind max (km/h)"), QStringLiteral("Regen (l/m²)"),
+                                   QStringLiteral("Licht")};
+    return Names.value(value);
+}
+
+QString laneName(int lane)
+{
+    return lane < ChannelCount ? QStringLiteral("Ausgang %1").arg(lane + 1)
+                               : QStringLiteral("Eingang %1").arg(lane - ChannelCount + 1);
+}
+
+// Outputs at the top; lane 0 is Ausgang 1.
+double laneBase(int lane)
+{
+    return (2 * ChannelCount - 1 - lane) * LaneHeight;
+}
+
+// A state line stays level until the state changes, then steps.
+void step(QList<QPointF> &line, double x, double y)
+{
+    if (!line.isEmpty() && line.last().y() != y)
+        line << QPointF(x, line.last().y());
+    line << QPointF(x, y);
+}
+
+QDateTimeAxis *timeAxis(QChart *chart)
+{
+    auto *axis = new QDateTimeAxis(chart);
+    axis->setFormat(QStringLiteral("HH:mm:ss"));
+    axis->setTickCount(7);
+    chart->addAxis(axis, Qt::AlignBottom);
+    return axis;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(Recording &recording, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_recording(recording)
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    setWindowTitle(QStringLiteral("Messwertverlauf"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(1000, 700);
+
+    m_device = new QComboBox(this);
+    m_device->setObjectName(QStringLiteral("HistoryDevice"));
+    m_device->setAccessibleName(QStringLiteral("Gerät"));
+    m_device->addItem(QStringLiteral("Alle Geräte"));
+    m_live = new QCheckBox(QStringLiteral("Live folgen"), this);
+    m_live->setObjectName(QStringLiteral("HistoryLive"));
+    m_live->setChecked(true);
+    auto *whole = new QPushButton(QStringLiteral("Ganzer Zeitraum"), this);
+    auto *exportButton = new QPushButton(QStringLiteral("CSV exportieren..."), this);
+    exportButton->setObjectName(QStringLiteral("HistoryExport"));
+    m_record = new QPushButton(this);
+    m_record->setObjectName(QStringLiteral("HistoryRecord"));
+    m_state = new QLabel(this);
+    m_state->setObjectName(QStringLiteral("HistoryState"));
+
+    auto *bar = new QHBoxLayout;
+    auto *deviceLabel = new QLabel(QStringLiteral("Gerät:"), this);
+    deviceLabel->setBuddy(m_device);
+    bar->addWidget(deviceLabel);
+    bar->addWidget(m_device, 1);
+    bar->addWidget(m_live);
+    bar->addWidget(whole);
+    bar->addWidget(exportButton);
+    bar->addWidget(m_record);
+
+    createCharts();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_valueView, 3);
+    layout->addWidget(m_channelView, 2);
+    layout->addWidget(m_state);
+
+    connect(m_device, &QComboBox::currentIndexChanged, this, &HistoryWindow::rebuild);
+    connect(m_live, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            showWholeTime();
+    });
+    connect(whole, &QPushButton::clicked, this, [this] { m_live->setChecked(true); showWholeTime(); });
+    connect(exportButton, &QPushButton::clicked, this, &HistoryWindow::exportAs);
+    connect(m_record, &QPushButton::clicked, this, &HistoryWindow::toggleCsvRecording);
+    connect(&m_recording, &Recording::recordAdded, this, &HistoryWindow::recordAdded);
+    connect(&m_recording, &Recording::csvRecordingStopped, this, &HistoryWindow::csvRecordingStopped);
+    for (TimeChartView *view : {m_valueView, m_channelView}) {
+        connect(view, &TimeChartView::zoomRequested, this, &HistoryWindow::zoom);
+        connect(view, &TimeChartView::panRequested, this, &HistoryWindow::pan);
+        connect(view, &TimeChartView::wholeTimeRequested, whole, &QPushButton::click);
+    }
+
+    const auto &history = m_recording.history();
+    for (qsizetype k = 0; k < history.size(); ++k)
+        addSource(history.at(k));
+    rebuild();
+    showRecordingState();
+}
+
+void HistoryWindow::createCharts()
+{
+    m_valueChart = new QChart;
+    m_valueChart->setTitle(QStringLiteral("Messwerte"));
+    m_valueTime = timeAxis(m_valueChart);
+    m_degrees = new QValueAxis(m_valueChart);
+    m_degrees->setTitleText(QStringLiteral("°C"));
+    m_valueChart->addAxis(m_degrees, Qt::AlignLeft);
+    m_weather = new QValueAxis(m_valueChart);
+    m_weather->setTitleText(QStringLiteral("km/h, l/m², Licht"));
+    m_valueChart->addAxis(m_weather, Qt::AlignRight);
+    for (int v = 0; v < ValueCount; ++v) {
+        auto *series = new QLineSeries(m_valueChart);
+        series->setName(valueName(v));
+        m_valueChart->addSeries(series);
+        series->attachAxis(m_valueTime);
+        series->attachAxis(v <= Outside ? m_degrees : m_weather);
+        m_values[std::size_t(v)] = series;
+    }
+
+    m_channelChart = new QChart;
+    m_channelChart->setTitle(QStringLiteral("Kanäle"));
+    m_channelChart->legend()->hide();
+    m_channelTime = timeAxis(m_channelChart);
+    auto *lanesAxis = new QCategoryAxis(m_channelChart);
+    lanesAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (int lane = 2 * ChannelCount - 1; lane >= 0; --lane)
+        lanesAxis->append(laneName(lane), laneBase(lane) + LaneLabelOffset);
+    lanesAxis->setRange(-LaneHeight / 2, laneBase(0) + 1 + LaneHeight / 2);
+    lanesAxis->setGridLineVisible(false);
+    m_channelChart->addAxis(lanesAxis, Qt::AlignLeft);
+    for (int lane = 0; lane < ChannelLanes; ++lane) {
+        auto *series = new QLineSeries(m_channelChart);
+        series->setName(laneName(lane));
+        m_channelChart->addSeries(series);
+        series->attachAxis(m_channelTime);
+        series->attachAxis(lanesAxis);
+        m_lanes[std::size_t(lane)] = series;
+    }
+
+    m_valueView = new TimeChartView(m_valueChart, this);
+    m_valueView->setObjectName(QStringLiteral("HistoryValues"));
+    m_valueView->setAccessibleName(QStringLiteral("Messwerte"));
+    m_channelView = new TimeChartView(m_channelChart, this);
+    m_channelView->setObjectName(QStringLiteral("HistoryChannels"));
+    m_channelView->setAccessibleName(QStringLiteral("Kanäle"));
+}
+
+bool HistoryWindow::shown(const HistoryRecord &record) const
+{
+    return m_device->currentIndex() <= 0 || m_device->currentText() == record.source();
+}
+
+void HistoryWindow::addSource(const HistoryRecord &record)
+{
+    const QString source = record.source();
+    if (m_device->findText(source) < 0)
+        m_device->addItem(source);
+}
+
+void HistoryWindow::append(const HistoryRecord &record, std::array<QList<QPointF>, ValueCount> &values,
+                           std::array<QList<QPointF>, ChannelLanes> &lanes) const
+{
+    const double x = double(record.time);
+    const auto states = [&](int firstLane, quint8 bits) {
+        for (int n = 1; n <= ChannelCount; ++n) {
+            const int lane = firstLane + n - 1;
+            step(lanes[std::size_t(lane)], x, laneBase(lane) + (HistoryValues::channelOn(bits, n) ? 1 : 0));
+        }
+    };
+    std::visit(
+        [&](const auto &v) {
+            using V = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<V, Protocol::MeasurementValues>) {
+                values[Temperature1] << QPointF(x, HistoryValues::degrees(v.temperature1));
+                values[Temperature2] << QPointF(x, HistoryValues::degrees(v.temperature2));
+                states(0, v.outputs);
+                states(ChannelCount, v.inputs);
+            } else if constexpr (std::is_same_v<V, Protocol::SwitchAcknowledged>) {
+                states(0, v.outputs);
+            } else {
+                constexpr double TenthsPerLitre = 10.0;
+                values[Outside] << QPointF(x, HistoryValues::degrees(v.outside));
+                values[Wind] << QPointF(x, v.windSpeed);
+                values[WindMax] << QPointF(x, v.windSpeedMax);
+                values[Rain] << QPointF(x, v.rain / TenthsPerLitre);
+                values[Light] << QPointF(x, v.light);
+            }
+        },
+        record.values);
+}
+
+void HistoryWindow::rebuild()
+{
+    std::array<QList<QPointF>, ValueCount> values;
+    std::array<QList<QPointF>, ChannelLanes> lanes;
+    const auto &history = m_recording.history();
+    for (qsizetype k = 0; k < history.size(); ++k)
+        if (shown(history.at(k)))
+            append(history.at(k), values, lanes);
+    // A series replaced whole is laid out once, not once per point.
+    for (int v = 0; v < ValueCount; ++v)
+        m_values[std::size_t(v)]->replace(values[std::size_t(v)]);
+    for (int lane = 0; lane < ChannelLanes; ++lane)
+        m_lanes[std::size_t(lane)]->replace(lanes[std::size_t(lane)]);
+    m_first = m_last = 0;
+    for (qsizetype k = 0; k < history.size(); ++k) {
+        if (shown(history.at(k))) {
+            m_first = m_first == 0 ? double(history.at(k).time) : m_first;
+            m_last = double(history.at(k).time);
+        }
+    }
+    fitValueAxes();
+    if (m_live->isChecked())
+        showWholeTime();
+}
+
+void HistoryWindow::recordAdded()
+{
+    const HistoryRecord &record = m_recording.history().last();
+    addSource(record);
+    if (!shown(record))
+        return;
+    std::array<QList<QPointF>, ValueCount> values;
+    std::array<QList<QPointF>, ChannelLanes> lanes;
+    // Each line goes on from its last point.
+    for (int lane = 0; lane < ChannelLanes; ++lane)
+        if (const QLineSeries *series = m_lanes[std::size_t(lane)]; series->count() > 0)
+            lanes[std::size_t(lane)] << series->at(series->count() - 1);
+    append(record, values, lanes);
+    for (int v = 0; v < ValueCount; ++v)
+        m_values[std::size_t(v)]->append(values[std::size_t(v)]);
+    for (int lane = 0; lane < ChannelLanes; ++lane) {
+        QList<QPointF> &line = lanes[std::size_t(lane)];
+        if (m_lanes[std::size_t(lane)]->count() > 0 && !line.isEmpty())
+            line.removeFirst();
+        m_lanes[std::size_t(lane)]->append(line);
+    }
+    m_first = m_first == 0 ? double(record.time) : m_first;
+    m_last = double(record.time);
+    fitValueAxes();
+    if (m_live->isChecked())
+        showWholeTime();
+}
+
+void HistoryWindow::fitValueAxes()
+{
+    const auto fit = [this](QValueAxis *axis, int from, int to) {
+        double low = 0, high = 0;
+        bool any = false;
+        for (int v = from; v <= to; ++v) {
+            QLineSeries *series = m_values[std::size_t(v)];
+            const bool has = series->count() > 0;
+            // Only the values a device sent are in the legend.
+            for (QLegendMarker *marker : m_valueChart->legend()->markers(series))
+                marker->setVisible(has);
+            for (const QPointF &p : series->points()) {
+                low = any ? std::min(low, p.y()) : p.y();
+                high = any ? std::max(high, p.y()) : p.y();
+                any = true;
+            }
+        }
+        axis->setRange(std::floor(low) - 1, std::ceil(high) + 1);
+        axis->applyNiceNumbers();
+    };
+    fit(m_degrees, Temperature1, Outside);
+    fit(m_weather, Wind, Light);
+}
+
+void HistoryWindow::showTime(double from, double to)
+{
+    for (QDateTimeAxis *axis : {m_valueTime, m_channelTime})
+        axis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(from)), QDateTime::fromMSecsSinceEpoch(qint64(to)));
+}
+
+void HistoryWindow::showWholeTime()
+{
+    if (m_last - m_first < LoneRecordSpan)
+        showTime(m_last - LoneRecordSpan, m_last + LoneRecordSpan / 2);
+    else
+        showTime(m_first, m_last);
+}
+
+void HistoryWindow::zoom(double factor, double at)
+{
+    m_live->setChecked(false);
+    const double from = double(m_valueTime->min().toMSecsSinceEpoch());
+    const double to = double(m_valueTime->max().toMSecsSinceEpoch());
+    const double anchor = from + at * (to - from);
+    showTime(anchor - (anchor - from) * factor, anchor + (to - anchor) * factor);
+}
+
+void HistoryWindow::pan(double fraction)
+{
+    m_live->setChecked(false);
+    const double from = double(m_valueTime->min().toMSecsSinceEpoch());
+    const double to = double(m_valueTime->max().toMSecsSinceEpoch());
+    const double by = fraction * (to - from);
+    showTime(from + by, to + by);
+}
+
+QString HistoryWindow::exportCsv(const Recording &recording, const QString &path, const QLocale &locale)
+{
+    const HistoryCsv csv(locale);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    file.write(HistoryCsv::ByteOrderMark);
+    file.write(csv.header().toUtf8() + "\r\n");
+    const auto &history = recording.history();
+    for (qsizetype k = 0; k < history.size(); ++k)
+        file.write(csv.row(history.at(k)).toUtf8() + "\r\n");
+    return file.commit() ? QString() : file.errorString();
+}
+
+void HistoryWindow::exportAs()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Messwerte als CSV exportieren"),
+                                                      QStringLiteral("Messwerte.csv"), QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (const QString error = exportCsv(m_recording, path, QLocale()); !error.isEmpty())
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("Export fehlgeschlagen: %1").arg(error));
+}
+
+void HistoryWindow::toggleCsvRecording()
+{
+    if (!m_recording.csvRecordingPath().isEmpty()) {
+        m_recording.stopCsvRecording();
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Aufzeichnung in CSV-Datei"),
+                                                      QStringLiteral("Aufzeichnung.csv"), QStringLiteral("CSV (*.csv)"),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return;
+    if (!m_recording.startCsvRecording(path, QLocale()))
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Aufzeichnung nicht möglich: %1").arg(m_recording.error()));
+    showRecordingState();
+}
+
+void HistoryWindow::csvRecordingStopped(const QString &error)
+{
+    showRecordingState();
+    if (!error.isEmpty())
+        m_state->setText(QStringLiteral("Aufzeichnung abgebrochen: %1").arg(error));
+}
+
+void HistoryWindow::showRecordingState()
+{
+    const QString path = m_recording.csvRecordingPath();
+    m_record->setText(path.isEmpty() ? QStringLiteral("Aufzeichnung starten...")
+                                     : QStringLiteral("Aufzeichnung beenden"));
+    m_state->setText(path.isEmpty() ? QString() : QStringLiteral("Aufzeichnung in %1").arg(path));
+}
