@@ -106,7 +106,9 @@ void fill(Recording &recording, int records, qint64 start)
 
 size_t heapInUse()
 {
-    return mallinfo2().uordblks;
+    // Small blocks, and the large ones that malloc maps for themselves.
+    const struct mallinfo2 heap = mallinfo2();
+    return heap.uordblks + heap.hblkhd;
 }
 
 } // namespace

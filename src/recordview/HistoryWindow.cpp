@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTimer>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -29,6 +30,39 @@ constexpr double LoneRecordSpan = 60'000;
 // Channel lanes: each state line moves by one between off and on, the lanes this far apart.
 constexpr double LaneHeight = 1.5;
 constexpr double LaneLabelOffset = 0.5;
+// New records are drawn together at most this often, never inside the exchange that brought them.
+constexpr int NewRecordsDelayMs = 500;
+constexpr int MinimumBuckets = 100;
+
+// The points of a line between two times, at most two a bucket (its lowest and highest, in their order), with one
+// point either side so that the line runs to the edges.
+QList<QPointF> thinned(const QList<QPointF> &all, double from, double to, int buckets)
+{
+    const auto byTime = [](const QPointF &p, double x) { return p.x() < x; };
+    qsizetype first = std::lower_bound(all.cbegin(), all.cend(), from, byTime) - all.cbegin();
+    qsizetype last = std::lower_bound(all.cbegin(), all.cend(), to, byTime) - all.cbegin();
+    first = std::max<qsizetype>(first - 1, 0);
+    last = std::min<qsizetype>(last + 1, all.size());
+    if (last - first <= 2 * buckets)
+        return all.mid(first, last - first);
+    QList<QPointF> points;
+    points.reserve(2 * buckets + 2);
+    const double width = (to - from) / buckets;
+    qsizetype k = first;
+    while (k < last) {
+        const double end =
+            all[k].x() < from || width <= 0 ? from : from + (std::floor((all[k].x() - from) / width) + 1) * width;
+        qsizetype low = k, high = k;
+        for (; k < last && (all[k].x() < end || k == low); ++k) {
+            low = all[k].y() < all[low].y() ? k : low;
+            high = all[k].y() > all[high].y() ? k : high;
+        }
+        points << all[std::min(low, high)];
+        if (low != high)
+            points << all[std::max(low, high)];
+    }
+    return points;
+}
 
 QString valueName(int value)
 {
@@ -118,6 +152,10 @@ HistoryWindow::HistoryWindow(Recording &recording, QWidget *parent)
     connect(whole, &QPushButton::clicked, this, [this] { m_live->setChecked(true); showWholeTime(); });
     connect(exportButton, &QPushButton::clicked, this, &HistoryWindow::exportAs);
     connect(m_record, &QPushButton::clicked, this, &HistoryWindow::toggleCsvRecording);
+    m_newRecords = new QTimer(this);
+    m_newRecords->setSingleShot(true);
+    m_newRecords->setInterval(NewRecordsDelayMs);
+    connect(m_newRecords, &QTimer::timeout, this, &HistoryWindow::showNewRecords);
     connect(&m_recording, &Recording::recordAdded, this, &HistoryWindow::recordAdded);
     connect(&m_recording, &Recording::csvRecordingStopped, this, &HistoryWindow::csvRecordingStopped);
     for (TimeChartView *view : {m_valueView, m_channelView}) {
@@ -193,89 +231,84 @@ void HistoryWindow::addSource(const HistoryRecord &record)
         m_device->addItem(source);
 }
 
-void HistoryWindow::append(const HistoryRecord &record, std::array<QList<QPointF>, ValueCount> &values,
-                           std::array<QList<QPointF>, ChannelLanes> &lanes) const
+void HistoryWindow::append(const HistoryRecord &record)
 {
     const double x = double(record.time);
     const auto states = [&](int firstLane, quint8 bits) {
         for (int n = 1; n <= ChannelCount; ++n) {
             const int lane = firstLane + n - 1;
-            step(lanes[std::size_t(lane)], x, laneBase(lane) + (HistoryValues::channelOn(bits, n) ? 1 : 0));
+            step(m_laneData[std::size_t(lane)], x, laneBase(lane) + (HistoryValues::channelOn(bits, n) ? 1 : 0));
         }
     };
     std::visit(
         [&](const auto &v) {
             using V = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<V, Protocol::MeasurementValues>) {
-                values[Temperature1] << QPointF(x, HistoryValues::degrees(v.temperature1));
-                values[Temperature2] << QPointF(x, HistoryValues::degrees(v.temperature2));
+                m_valueData[Temperature1] << QPointF(x, HistoryValues::degrees(v.temperature1));
+                m_valueData[Temperature2] << QPointF(x, HistoryValues::degrees(v.temperature2));
                 states(0, v.outputs);
                 states(ChannelCount, v.inputs);
             } else if constexpr (std::is_same_v<V, Protocol::SwitchAcknowledged>) {
                 states(0, v.outputs);
             } else {
                 constexpr double TenthsPerLitre = 10.0;
-                values[Outside] << QPointF(x, HistoryValues::degrees(v.outside));
-                values[Wind] << QPointF(x, v.windSpeed);
-                values[WindMax] << QPointF(x, v.windSpeedMax);
-                values[Rain] << QPointF(x, v.rain / TenthsPerLitre);
-                values[Light] << QPointF(x, v.light);
+                m_valueData[Outside] << QPointF(x, HistoryValues::degrees(v.outside));
+                m_valueData[Wind] << QPointF(x, v.windSpeed);
+                m_valueData[WindMax] << QPointF(x, v.windSpeedMax);
+                m_valueData[Rain] << QPointF(x, v.rain / TenthsPerLitre);
+                m_valueData[Light] << QPointF(x, v.light);
             }
         },
         record.values);
+    m_first = m_first == 0 ? x : m_first;
+    m_last = x;
 }
 
 void HistoryWindow::rebuild()
 {
-    std::array<QList<QPointF>, ValueCount> values;
-    std::array<QList<QPointF>, ChannelLanes> lanes;
+    m_newRecords->stop();
+    m_unshown = 0;
+    m_historyMoved = false;
+    for (QList<QPointF> &line : m_valueData)
+        line.clear();
+    for (QList<QPointF> &line : m_laneData)
+        line.clear();
+    m_first = m_last = 0;
     const auto &history = m_recording.history();
     for (qsizetype k = 0; k < history.size(); ++k)
         if (shown(history.at(k)))
-            append(history.at(k), values, lanes);
-    // A series replaced whole is laid out once, not once per point.
-    for (int v = 0; v < ValueCount; ++v)
-        m_values[std::size_t(v)]->replace(values[std::size_t(v)]);
-    for (int lane = 0; lane < ChannelLanes; ++lane)
-        m_lanes[std::size_t(lane)]->replace(lanes[std::size_t(lane)]);
-    m_first = m_last = 0;
-    for (qsizetype k = 0; k < history.size(); ++k) {
-        if (shown(history.at(k))) {
-            m_first = m_first == 0 ? double(history.at(k).time) : m_first;
-            m_last = double(history.at(k).time);
-        }
-    }
+            append(history.at(k));
     fitValueAxes();
     if (m_live->isChecked())
         showWholeTime();
+    else
+        showTime(double(m_valueTime->min().toMSecsSinceEpoch()), double(m_valueTime->max().toMSecsSinceEpoch()));
 }
 
-void HistoryWindow::recordAdded()
+void HistoryWindow::recordAdded(bool oldestDropped)
 {
-    const HistoryRecord &record = m_recording.history().last();
-    addSource(record);
-    if (!shown(record))
-        return;
-    std::array<QList<QPointF>, ValueCount> values;
-    std::array<QList<QPointF>, ChannelLanes> lanes;
-    // Each line goes on from its last point.
-    for (int lane = 0; lane < ChannelLanes; ++lane)
-        if (const QLineSeries *series = m_lanes[std::size_t(lane)]; series->count() > 0)
-            lanes[std::size_t(lane)] << series->at(series->count() - 1);
-    append(record, values, lanes);
-    for (int v = 0; v < ValueCount; ++v)
-        m_values[std::size_t(v)]->append(values[std::size_t(v)]);
-    for (int lane = 0; lane < ChannelLanes; ++lane) {
-        QList<QPointF> &line = lanes[std::size_t(lane)];
-        if (m_lanes[std::size_t(lane)]->count() > 0 && !line.isEmpty())
-            line.removeFirst();
-        m_lanes[std::size_t(lane)]->append(line);
-    }
-    m_first = m_first == 0 ? double(record.time) : m_first;
-    m_last = double(record.time);
+    addSource(m_recording.history().last());
+    ++m_unshown;
+    m_historyMoved = m_historyMoved || oldestDropped;
+    if (!m_newRecords->isActive())
+        m_newRecords->start();
+}
+
+void HistoryWindow::showNewRecords()
+{
+    // The oldest records are gone from the history: the lines start afresh.
+    if (m_historyMoved)
+        return rebuild();
+    const auto &history = m_recording.history();
+    for (qsizetype k = std::max<qsizetype>(history.size() - m_unshown, 0); k < history.size(); ++k)
+        if (shown(history.at(k)))
+            append(history.at(k));
+    m_unshown = 0;
     fitValueAxes();
     if (m_live->isChecked())
         showWholeTime();
+    else
+        showTime(double(m_valueTime->min().toMSecsSinceEpoch()), double(m_valueTime->max().toMSecsSinceEpoch()));
 }
 
 void HistoryWindow::fitValueAxes()
@@ -285,11 +318,11 @@ void HistoryWindow::fitValueAxes()
         bool any = false;
         for (int v = from; v <= to; ++v) {
             QLineSeries *series = m_values[std::size_t(v)];
-            const bool has = series->count() > 0;
+            const bool has = !m_valueData[std::size_t(v)].isEmpty();
             // Only the values a device sent are in the legend.
             for (QLegendMarker *marker : m_valueChart->legend()->markers(series))
                 marker->setVisible(has);
-            for (const QPointF &p : series->points()) {
+            for (const QPointF &p : m_valueData[std::size_t(v)]) {
                 low = any ? std::min(low, p.y()) : p.y();
                 high = any ? std::max(high, p.y()) : p.y();
                 any = true;
@@ -306,6 +339,12 @@ void HistoryWindow::showTime(double from, double to)
 {
     for (QDateTimeAxis *axis : {m_valueTime, m_channelTime})
         axis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(from)), QDateTime::fromMSecsSinceEpoch(qint64(to)));
+    // A line of more points than pixels across draws no more than two a pixel column shows.
+    const int buckets = std::max(MinimumBuckets, int(m_valueChart->plotArea().width()));
+    for (int v = 0; v < ValueCount; ++v)
+        m_values[std::size_t(v)]->replace(thinned(m_valueData[std::size_t(v)], from, to, buckets));
+    for (int lane = 0; lane < ChannelLanes; ++lane)
+        m_lanes[std::size_t(lane)]->replace(thinned(m_laneData[std::size_t(lane)], from, to, buckets));
 }
 
 void HistoryWindow::showWholeTime()

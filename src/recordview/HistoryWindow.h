@@ -11,6 +11,7 @@ class QChart;
 class QDateTimeAxis;
 class QLabel;
 class QLineSeries;
+class QTimer;
 class QPushButton;
 class QValueAxis;
 class Recording;
@@ -35,9 +36,9 @@ private:
 
     void createCharts();
     void rebuild();
-    void recordAdded();
-    void append(const HistoryRecord &record, std::array<QList<QPointF>, ValueCount> &values,
-                std::array<QList<QPointF>, ChannelLanes> &lanes) const;
+    void recordAdded(bool oldestDropped);
+    void showNewRecords();
+    void append(const HistoryRecord &record);
     bool shown(const HistoryRecord &record) const;
     void addSource(const HistoryRecord &record);
     void fitValueAxes();
@@ -65,6 +66,12 @@ private:
     QValueAxis *m_weather = nullptr;
     std::array<QLineSeries *, ValueCount> m_values{};
     std::array<QLineSeries *, ChannelLanes> m_lanes{};
+    // Every point of the chosen device; the series get as many as the plot has pixels across.
+    std::array<QList<QPointF>, ValueCount> m_valueData;
+    std::array<QList<QPointF>, ChannelLanes> m_laneData;
+    QTimer *m_newRecords = nullptr;
+    qsizetype m_unshown = 0;
+    bool m_historyMoved = false;
     double m_first = 0;
     double m_last = 0;
 };
