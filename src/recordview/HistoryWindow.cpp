@@ -2,6 +2,7 @@
 
 #include "record/HistoryCsv.h"
 #include "record/Recording.h"
+#include "recordview/SaveAsk.h"
 #include "recordview/TimeChartView.h"
 
 #include <QCategoryAxis>
@@ -9,12 +10,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeAxis>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTimer>
@@ -389,12 +388,11 @@ QString HistoryWindow::exportCsv(const Recording &recording, const QString &path
 
 void HistoryWindow::exportAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Messwerte als CSV exportieren"),
-                                                      QStringLiteral("Messwerte.csv"), QStringLiteral("CSV (*.csv)"));
-    if (path.isEmpty())
-        return;
-    if (const QString error = exportCsv(m_recording, path, QLocale()); !error.isEmpty())
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("Export fehlgeschlagen: %1").arg(error));
+    SaveAsk::path(this, QStringLiteral("Messwerte als CSV exportieren"), QStringLiteral("Messwerte.csv"),
+                  QStringLiteral("CSV (*.csv)"), [this](const QString &path) {
+                      if (const QString error = exportCsv(m_recording, path, QLocale()); !error.isEmpty())
+                          SaveAsk::failure(this, windowTitle(), QStringLiteral("Export fehlgeschlagen: %1").arg(error));
+                  });
 }
 
 void HistoryWindow::toggleCsvRecording()
@@ -403,15 +401,19 @@ void HistoryWindow::toggleCsvRecording()
         m_recording.stopCsvRecording();
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Aufzeichnung in CSV-Datei"),
-                                                      QStringLiteral("Aufzeichnung.csv"), QStringLiteral("CSV (*.csv)"),
-                                                      nullptr, QFileDialog::DontConfirmOverwrite);
-    if (path.isEmpty())
-        return;
-    if (!m_recording.startCsvRecording(path, QLocale()))
-        QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("Aufzeichnung nicht möglich: %1").arg(m_recording.error()));
-    showRecordingState();
+    // A file that exists already is continued.
+    SaveAsk::path(
+        this, QStringLiteral("Aufzeichnung in CSV-Datei"), QStringLiteral("Aufzeichnung.csv"),
+        QStringLiteral("CSV (*.csv)"),
+        [this](const QString &path) {
+            if (!m_recording.csvRecordingPath().isEmpty())
+                return;
+            if (!m_recording.startCsvRecording(path, QLocale()))
+                SaveAsk::failure(this, windowTitle(),
+                                 QStringLiteral("Aufzeichnung nicht möglich: %1").arg(m_recording.error()));
+            showRecordingState();
+        },
+        SaveAsk::Existing::Append);
 }
 
 void HistoryWindow::csvRecordingStopped(const QString &error)

@@ -3,11 +3,10 @@
 #include "record/FrameDescription.h"
 #include "record/Recording.h"
 #include "record/TraceModel.h"
+#include "recordview/SaveAsk.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -73,11 +72,9 @@ QString TraceWindow::save(const Recording &recording, const QString &path)
 
 void TraceWindow::saveAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Rahmenprotokoll speichern"),
-                                                      QStringLiteral("Rahmenprotokoll.txt"),
-                                                      QStringLiteral("Text (*.txt)"));
-    if (path.isEmpty())
-        return;
-    if (const QString error = save(m_recording, path); !error.isEmpty())
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("Speichern fehlgeschlagen: %1").arg(error));
+    SaveAsk::path(this, QStringLiteral("Rahmenprotokoll speichern"), QStringLiteral("Rahmenprotokoll.txt"),
+                  QStringLiteral("Text (*.txt)"), [this](const QString &path) {
+                      if (const QString error = save(m_recording, path); !error.isEmpty())
+                          SaveAsk::failure(this, windowTitle(), QStringLiteral("Speichern fehlgeschlagen: %1").arg(error));
+                  });
 }

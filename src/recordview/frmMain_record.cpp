@@ -5,13 +5,13 @@
 #include "link/SocketComponent.h"
 #include "record/Recording.h"
 #include "recordview/HistoryWindow.h"
+#include "recordview/SaveAsk.h"
 #include "recordview/TraceWindow.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -54,27 +54,35 @@ void frmMain::Record(Seen what, const QByteArray &bytes)
     }
 }
 
+// The menus pop up and return at once: asked for while a handler yields in the
+// middle of an exchange, a menu that waited in a loop of its own would hold it.
+QMenu *frmMain::PopupMenu(const QString &name)
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName(name);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    return menu;
+}
+
 void frmMain::List1_ContextMenu(const QPoint &at)
 {
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("List1Menu"));
-    QAction *copy = menu.addAction(QStringLiteral("Kopieren"), this, [this] { CopyLogLines(false); });
+    QMenu *menu = PopupMenu(QStringLiteral("List1Menu"));
+    QAction *copy = menu->addAction(QStringLiteral("Kopieren"), this, [this] { CopyLogLines(false); });
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(!List1->selectedItems().isEmpty());
-    menu.addAction(QStringLiteral("Alles kopieren"), this, [this] { CopyLogLines(true); });
-    menu.addAction(QStringLiteral("Protokoll speichern..."), this, &frmMain::SaveLog);
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Rahmenprotokoll anzeigen..."), this, &frmMain::ShowTraceWindow);
-    menu.addAction(QStringLiteral("Messwertverlauf anzeigen..."), this, &frmMain::ShowHistoryWindow);
-    menu.exec(List1->viewport()->mapToGlobal(at));
+    menu->addAction(QStringLiteral("Alles kopieren"), this, [this] { CopyLogLines(true); });
+    menu->addAction(QStringLiteral("Protokoll speichern..."), this, &frmMain::SaveLog);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Rahmenprotokoll anzeigen..."), this, &frmMain::ShowTraceWindow);
+    menu->addAction(QStringLiteral("Messwertverlauf anzeigen..."), this, &frmMain::ShowHistoryWindow);
+    menu->popup(List1->viewport()->mapToGlobal(at));
 }
 
 void frmMain::Label12_ContextMenu(const QPoint &at)
 {
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("Label12Menu"));
-    menu.addAction(QStringLiteral("Messwertverlauf anzeigen..."), this, &frmMain::ShowHistoryWindow);
-    menu.exec(Label12->mapToGlobal(at));
+    QMenu *menu = PopupMenu(QStringLiteral("Label12Menu"));
+    menu->addAction(QStringLiteral("Messwertverlauf anzeigen..."), this, &frmMain::ShowHistoryWindow);
+    menu->popup(Label12->mapToGlobal(at));
 }
 
 void frmMain::CopyLogLines(bool all)
@@ -93,14 +101,14 @@ void frmMain::SaveLog()
     QStringList lines;
     for (int row = 0; row < List1->count(); ++row)
         lines << List1->item(row)->text();
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Protokoll speichern"),
-                                                      QStringLiteral("Protokoll.txt"), QStringLiteral("Text (*.txt)"));
-    if (path.isEmpty())
-        return;
-    QSaveFile file(path);
-    if (!(file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n') >= 0
-          && file.commit()))
-        MsgBox(QMessageBox::Warning, QStringLiteral("Protokoll nicht gespeichert: ") + file.errorString(), AppTitle);
+    SaveAsk::path(this, QStringLiteral("Protokoll speichern"), QStringLiteral("Protokoll.txt"),
+                  QStringLiteral("Text (*.txt)"), [this, lines](const QString &path) {
+                      QSaveFile file(path);
+                      if (!(file.open(QIODevice::WriteOnly | QIODevice::Text)
+                            && file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n') >= 0 && file.commit()))
+                          SaveAsk::failure(this, AppTitle,
+                                           QStringLiteral("Protokoll nicht gespeichert: ") + file.errorString());
+                  });
 }
 
 void frmMain::ShowTraceWindow()

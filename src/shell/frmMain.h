@@ -189,6 +189,7 @@ private:
     void connectRecordHandlers();
     // Hands what crossed the wire to the recording, with the time and the peer.
     void Record(Seen what, const QByteArray &bytes);
+    class QMenu *PopupMenu(const QString &name);
     void List1_ContextMenu(const QPoint &at);
     void Label12_ContextMenu(const QPoint &at);
     void CopyLogLines(bool all);

@@ -5,6 +5,7 @@
 #include "record/Recording.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QChartView>
 #include <QLineSeries>
@@ -122,6 +123,16 @@ private slots:
         QTRY_COMPARE(m->log().value(list->count() - 1), QString("Abfrage Messwerte"));
         QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>{list->item(list->count() - 1)});
         QCOMPARE(list->currentRow(), list->count() - 1);
+
+        // Saved again into the same file, which is replaced once the user agrees.
+        QTRY_VERIFY(m->exchangeEnded());
+        all.clear();
+        for (int row = 0; row < list->count(); ++row)
+            all << row;
+        chooseInMenu("Protokoll speichern...", path);
+        rightClick(list->viewport(), list->visualItemRect(list->item(0)).center());
+        QTRY_COMPARE(QString::fromUtf8(contentOf(path)), linesOf(all));
+        QCOMPARE(m->boxes.texts(), QStringList{path + " gibt es schon.\nSoll sie ersetzt werden?"});
     }
 
     void traceAndHistoryWindowsOpenFromTheirMenus()
@@ -163,6 +174,65 @@ private slots:
         answerFileDialog(exported);
         QTest::mouseClick(history->findChild<QPushButton *>("HistoryExport"), Qt::LeftButton);
         QTRY_COMPARE(contentOf(exported), contentOf(path));
+    }
+
+    void menuOrDialogAskedForAsAPollGoesOutHoldsUpNoExchange_data()
+    {
+        QTest::addColumn<bool>("dialog");
+        QTest::newRow("the log's menu") << false;
+        QTest::newRow("the history's export dialog") << true;
+    }
+    void menuOrDialogAskedForAsAPollGoesOutHoldsUpNoExchange()
+    {
+        // The right-click, or the click on "CSV exportieren...", arrives while the window yields to events in the
+        // middle of sending a poll: the poll is answered while the menu or dialog stays open, and the next one too.
+        QFETCH(bool, dialog);
+        QWidget *target = m->child<QListWidget>("List1")->viewport();
+        if (dialog) {
+            chooseInMenu("Messwertverlauf anzeigen...");
+            rightClick(m->child("Label12"), QPoint(5, 5));
+            QTRY_VERIFY(target = m->window->findChild<QPushButton *>("HistoryExport"));
+        }
+        for (int k = 0; k < 3; ++k)
+            m->lan.answerNext({Thermostat, 100});
+        auto asked = std::make_shared<QMetaObject::Connection>();
+        *asked = connect(recording, &Recording::frameAdded, target, [this, asked, target, dialog] {
+            if (recording->trace().last().direction != TraceFrame::Direction::Sent)
+                return;
+            QObject::disconnect(*asked);
+            const QPoint at = dialog ? target->rect().center() : QPoint(20, 10);
+            const QPoint global = target->mapToGlobal(at);
+            if (!dialog) {
+                QCoreApplication::postEvent(target, new QContextMenuEvent(QContextMenuEvent::Mouse, at, global));
+                return;
+            }
+            for (const auto &[type, buttons] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton},
+                                               std::pair{QEvent::MouseButtonRelease, Qt::NoButton}})
+                QCoreApplication::postEvent(target, new QMouseEvent(type, at, global, Qt::LeftButton, buttons, {}));
+        });
+        bool answeredWhileOpen = false;
+        QElapsedTimer since;
+        since.start();
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            QWidget *open = QApplication::activePopupWidget();
+            auto *fileDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!open && !fileDialog)
+                return;
+            answeredWhileOpen = !recording->history().isEmpty();
+            // Closed once the answer is in, or when it is clearly not coming.
+            if (answeredWhileOpen || since.hasExpired(8000)) {
+                if (fileDialog)
+                    fileDialog->reject();
+                else
+                    QTest::keyClick(open, Qt::Key_Escape);
+            }
+        });
+        watch.start(10);
+        m->click("MesswerteLoop");
+        QTRY_COMPARE_WITH_TIMEOUT(recording->history().size(), 2, 15000);
+        QVERIFY(answeredWhileOpen);
+        QCOMPARE(m->log(), (QStringList{ListenOn, "Loop-Abfrage Messwerte"}));
     }
 
 private:
