@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QPen>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTimer>
@@ -32,6 +33,8 @@ constexpr double LaneLabelOffset = 0.5;
 // New records are drawn together at most this often, never inside the exchange that brought them.
 constexpr int NewRecordsDelayMs = 500;
 constexpr int MinimumBuckets = 100;
+constexpr QColor OutputColour(0xC0, 0x39, 0x2B);
+constexpr QColor InputColour(0x24, 0x71, 0xA3);
 
 // The points of a line between two times, at most two a bucket (its lowest and highest, in their order), with one
 // point either side so that the line runs to the edges.
@@ -70,6 +73,15 @@ QString valueName(int value)
                                    QStringLiteral("Wind max (km/h)"), QStringLiteral("Regen (l/m²)"),
                                    QStringLiteral("Licht")};
     return Names.value(value);
+}
+
+// The chart theme has five colours; seven values and two kinds of lane need their own, or two lines share one.
+QColor valueColour(int value)
+{
+    static const QList<QColor> Colours{QColor(0xD6, 0x27, 0x28), QColor(0xFF, 0x7F, 0x0E), QColor(0x1F, 0x77, 0xB4),
+                                       QColor(0x2C, 0xA0, 0x2C), QColor(0x8C, 0x56, 0x4B), QColor(0x17, 0xBE, 0xCF),
+                                       QColor(0xBC, 0xBD, 0x22)};
+    return Colours.value(value);
 }
 
 QString laneName(int lane)
@@ -184,6 +196,7 @@ void HistoryWindow::createCharts()
     for (int v = 0; v < ValueCount; ++v) {
         auto *series = new QLineSeries(m_valueChart);
         series->setName(valueName(v));
+        series->setPen(QPen(valueColour(v), 2));
         m_valueChart->addSeries(series);
         series->attachAxis(m_valueTime);
         series->attachAxis(v <= Outside ? m_degrees : m_weather);
@@ -204,11 +217,17 @@ void HistoryWindow::createCharts()
     for (int lane = 0; lane < ChannelLanes; ++lane) {
         auto *series = new QLineSeries(m_channelChart);
         series->setName(laneName(lane));
+        series->setPen(QPen(lane < ChannelCount ? OutputColour : InputColour, 2));
         m_channelChart->addSeries(series);
         series->attachAxis(m_channelTime);
         series->attachAxis(lanesAxis);
         m_lanes[std::size_t(lane)] = series;
     }
+
+    m_valueMargins = m_valueChart->margins();
+    m_channelMargins = m_channelChart->margins();
+    connect(m_valueChart, &QChart::plotAreaChanged, this, &HistoryWindow::alignPlots);
+    connect(m_channelChart, &QChart::plotAreaChanged, this, &HistoryWindow::alignPlots);
 
     m_valueView = new TimeChartView(m_valueChart, this);
     m_valueView->setObjectName(QStringLiteral("HistoryValues"));
@@ -216,6 +235,35 @@ void HistoryWindow::createCharts()
     m_channelView = new TimeChartView(m_channelChart, this);
     m_channelView->setObjectName(QStringLiteral("HistoryChannels"));
     m_channelView->setAccessibleName(QStringLiteral("Kanäle"));
+}
+
+// A step of a channel lies under the values of its time: both plots span the same pixels across, whatever room
+// their axes' labels take.
+void HistoryWindow::alignPlots()
+{
+    const QRectF values = m_valueChart->plotArea();
+    const QRectF lanes = m_channelChart->plotArea();
+    if (values.isEmpty() || lanes.isEmpty())
+        return;
+    // Where each plot would start and end with the chart's own margins alone.
+    const int extraValueLeft = m_valueChart->margins().left() - m_valueMargins.left();
+    const int extraValueRight = m_valueChart->margins().right() - m_valueMargins.right();
+    const int extraLaneLeft = m_channelChart->margins().left() - m_channelMargins.left();
+    const int extraLaneRight = m_channelChart->margins().right() - m_channelMargins.right();
+    const int valueLeft = qRound(values.left()) - extraValueLeft;
+    const int laneLeft = qRound(lanes.left()) - extraLaneLeft;
+    const int valueRight = qRound(m_valueChart->size().width() - values.right()) - extraValueRight;
+    const int laneRight = qRound(m_channelChart->size().width() - lanes.right()) - extraLaneRight;
+    const int left = std::max(valueLeft, laneLeft);
+    const int right = std::max(valueRight, laneRight);
+    const auto apply = [](QChart *chart, QMargins margins, int extraLeft, int extraRight) {
+        margins.setLeft(margins.left() + extraLeft);
+        margins.setRight(margins.right() + extraRight);
+        if (chart->margins() != margins)
+            chart->setMargins(margins);
+    };
+    apply(m_valueChart, m_valueMargins, left - valueLeft, right - valueRight);
+    apply(m_channelChart, m_channelMargins, left - laneLeft, right - laneRight);
 }
 
 bool HistoryWindow::shown(const HistoryRecord &record) const
@@ -327,6 +375,8 @@ void HistoryWindow::fitValueAxes()
                 any = true;
             }
         }
+        // An axis without a value to show would show a scale of nothing.
+        axis->setVisible(any);
         axis->setRange(std::floor(low) - 1, std::ceil(high) + 1);
         axis->applyNiceNumbers();
     };

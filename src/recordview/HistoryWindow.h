@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QWidget>
 
 #include <array>
@@ -35,6 +36,7 @@ private:
     static constexpr int ChannelLanes = 8; // outputs 1 to 4, then inputs 1 to 4
 
     void createCharts();
+    void alignPlots();
     void rebuild();
     void recordAdded(bool oldestDropped);
     void showNewRecords();
@@ -64,6 +66,9 @@ private:
     QDateTimeAxis *m_channelTime = nullptr;
     QValueAxis *m_degrees = nullptr;
     QValueAxis *m_weather = nullptr;
+    // The charts' own margins, to which the plots' alignment adds.
+    QMargins m_valueMargins;
+    QMargins m_channelMargins;
     std::array<QLineSeries *, ValueCount> m_values{};
     std::array<QLineSeries *, ChannelLanes> m_lanes{};
     // Every point of the chosen device; the series get as many as the plot has pixels across.

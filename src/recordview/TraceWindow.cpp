@@ -20,7 +20,7 @@ TraceWindow::TraceWindow(const Recording &recording, QWidget *parent)
     setObjectName(QStringLiteral("TraceWindow"));
     setWindowTitle(QStringLiteral("Rahmenprotokoll"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(1100, 500);
+    resize(1250, 500);
 
     m_table->setObjectName(QStringLiteral("TraceTable"));
     m_table->setAccessibleName(QStringLiteral("Rahmenprotokoll"));
@@ -32,11 +32,19 @@ TraceWindow::TraceWindow(const Recording &recording, QWidget *parent)
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    const int digit = m_table->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    m_table->setColumnWidth(TraceModel::Time, 14 * digit);
-    m_table->setColumnWidth(TraceModel::Direction, 11 * digit);
-    m_table->setColumnWidth(TraceModel::Peer, 18 * digit);
-    m_table->setColumnWidth(TraceModel::Bytes, 60 * digit);
+    // Each column as wide as its longest usual text; the description reads before the bytes and is shown whole, the
+    // bytes take what is left, and the tooltip has them whole.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
+    const auto fit = [&](int column, const QString &longest) {
+        m_table->setColumnWidth(column, metrics.horizontalAdvance(longest) + padding);
+    };
+    fit(TraceModel::Time, QStringLiteral("00:00:00.000"));
+    fit(TraceModel::Direction, QStringLiteral("empfangen"));
+    fit(TraceModel::Peer, QStringLiteral("255.255.255.255:65535"));
+    fit(TraceModel::Description,
+        QStringLiteral("Messwertabfrage (Code 206), Länge 12, eNum 124, an 28/1/23, Prüfsumme korrekt"));
+    m_table->horizontalHeader()->moveSection(TraceModel::Description, TraceModel::Bytes);
     m_table->scrollToBottom();
 
     auto *saveButton = new QPushButton(QStringLiteral("Speichern..."), this);

@@ -169,6 +169,17 @@ private slots:
         // Drawn within half a second of the exchange, not inside it.
         QTRY_COMPARE(qobject_cast<QLineSeries *>(series.value(0))->points(),
                  (QList<QPointF>{{double(recording->history().last().time), 21.5}}));
+        // Every value a colour of its own; the channels' steps under the values of their time; no weather scale
+        // where no weather was recorded.
+        QSet<QRgb> colours;
+        for (QAbstractSeries *value : series)
+            colours << qobject_cast<QLineSeries *>(value)->pen().color().rgb();
+        QCOMPARE(colours.size(), series.size());
+        QChart *values = history->findChild<QChartView *>("HistoryValues")->chart();
+        QChart *channels = history->findChild<QChartView *>("HistoryChannels")->chart();
+        QTRY_VERIFY(qAbs(channels->plotArea().left() - values->plotArea().left()) < 1);
+        QTRY_VERIFY(qAbs(channels->plotArea().right() - values->plotArea().right()) < 1);
+        QVERIFY(!values->axes(Qt::Vertical).value(1)->isVisible());
 
         const QString exported = m->folder.filePath("Messwerte.csv");
         answerFileDialog(exported);
