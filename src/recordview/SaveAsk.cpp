@@ -29,7 +29,7 @@ void path(QWidget *parent, const QString &title, const QString &fileName, const 
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     // The dialog's own question would wait in a loop of its own: we ask, below, without waiting.
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
-    QObject::connect(dialog, &QFileDialog::fileSelected, parent, [parent, title, chosen, existing](const QString &file) {
+    const auto selected = [parent, title, chosen, existing](const QString &file) {
         if (existing == Existing::Append || !QFileInfo::exists(file))
             return chosen(file);
         QMessageBox *box = openBox(parent, QMessageBox::Question, title,
@@ -41,7 +41,8 @@ void path(QWidget *parent, const QString &title, const QString &fileName, const 
             if (box->standardButton(button) == QMessageBox::Yes)
                 chosen(file);
         });
-    });
+    };
+    QObject::connect(dialog, &QFileDialog::fileSelected, parent, selected);
     dialog->open();
 }
 

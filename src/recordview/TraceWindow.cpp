@@ -83,6 +83,7 @@ void TraceWindow::saveAs()
     SaveAsk::path(this, QStringLiteral("Rahmenprotokoll speichern"), QStringLiteral("Rahmenprotokoll.txt"),
                   QStringLiteral("Text (*.txt)"), [this](const QString &path) {
                       if (const QString error = save(m_recording, path); !error.isEmpty())
-                          SaveAsk::failure(this, windowTitle(), QStringLiteral("Speichern fehlgeschlagen: %1").arg(error));
+                          SaveAsk::failure(this, windowTitle(),
+                                           QStringLiteral("Speichern fehlgeschlagen: %1").arg(error));
                   });
 }

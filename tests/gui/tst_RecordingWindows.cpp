@@ -139,7 +139,8 @@ private slots:
     {
         chooseInMenu("Rahmenprotokoll anzeigen...");
         rightClick(m->child<QListWidget>("List1")->viewport(), QPoint(20, 10));
-        QTRY_VERIFY(m->window->findChild<QWidget *>("TraceWindow") && m->window->findChild<QWidget *>("TraceWindow")->isVisible());
+        QTRY_VERIFY(m->window->findChild<QWidget *>("TraceWindow")
+                    && m->window->findChild<QWidget *>("TraceWindow")->isVisible());
         auto *table = m->window->findChild<QTableView *>("TraceTable");
 
         chooseInMenu("Messwertverlauf anzeigen...");
