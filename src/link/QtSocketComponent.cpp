@@ -117,6 +117,7 @@ bool QtSocketComponent::write(const QByteArray &bytes)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
+    notePeer();
     return m_socket->write(bytes) == bytes.size();
 }
 
@@ -124,7 +125,15 @@ QByteArray QtSocketComponent::read()
 {
     if (!m_socket)
         return QByteArray();
+    notePeer();
     return m_socket->readAll();
+}
+
+void QtSocketComponent::notePeer()
+{
+    if (m_socket->peerAddress() != m_peerAddress)
+        m_peerAddress = m_socket->peerAddress();
+    m_peerPort = m_socket->peerPort();
 }
 
 bool QtSocketComponent::disconnectSocket()

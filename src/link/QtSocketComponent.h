@@ -34,6 +34,8 @@ public:
     int listen() override;
     bool accept(qintptr handle) override;
     int state() const override;
+    QHostAddress peerAddress() const override { return m_peerAddress; }
+    quint16 peerPort() const override { return m_peerPort; }
 
     int localPort() const { return m_localPort; }
 
@@ -63,4 +65,8 @@ private:
     bool m_failed = false;
     int m_dispatching = 0;
     QList<QTcpSocket *> m_released;
+    QHostAddress m_peerAddress;
+    quint16 m_peerPort = 0;
+
+    void notePeer();
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
@@ -49,6 +50,10 @@ public:
     virtual int listen() = 0;
     virtual bool accept(qintptr handle) = 0;
     virtual int state() const = 0;
+    // The other end of the connection that bytes last went to or came from; it
+    // stays known after that connection is closed.
+    virtual QHostAddress peerAddress() const = 0;
+    virtual quint16 peerPort() const = 0;
 
 signals:
     // A peer connects while the socket listens.

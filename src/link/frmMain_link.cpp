@@ -126,6 +126,7 @@ void frmMain::SW_Write()
         SW->closeSocket();
         return;
     }
+    Record(Seen::Sent, RequestFrame);
     ShowSocketState(SW->state());
     QCoreApplication::processEvents();
     RequestFrame.clear();

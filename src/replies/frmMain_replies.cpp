@@ -49,7 +49,7 @@ void frmMain::ReplyIdle_Timer()
 void frmMain::StartReply()
 {
     m_replyIdle->stop();
-    m_reply.take();
+    Record(Seen::Dropped, m_reply.take());
 }
 
 bool frmMain::DecodeReply()
@@ -65,6 +65,7 @@ bool frmMain::DecodeReply()
     };
 
     const QByteArray received = m_reply.take();
+    Record(Seen::Received, received);
     RxBuffer = received;
     if (ReplyDecoder::NothingReadable(received)) {
         resumeTimeout();
@@ -106,6 +107,7 @@ bool frmMain::ShowReply(const QByteArray &received)
     RxBuffer = decoded.rxBuffer;
     for (const ReplyEffect &effect : decoded.effects)
         ApplyReplyEffect(effect);
+    Record(Seen::Decoded, received);
     if (!decoded.closingStepsFollow())
         return false;
     CloseExchange();

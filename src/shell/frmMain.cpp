@@ -490,6 +490,7 @@ void frmMain::connectHandlers()
         connect(Port1[k], &QPushButton::toggled, this, [this, k] { Port1_Click(static_cast<int>(k)); });
     connectEntryHandlers();
     connectScanHandlers();
+    connectRecordHandlers();
 }
 
 // ---- Start-up and shut-down ----

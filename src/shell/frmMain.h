@@ -7,6 +7,7 @@
 
 #include <QHostAddress>
 #include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -182,6 +183,23 @@ private:
     // The missing permission to ping is explained once.
     bool EchoPermissionExplained = false;
     // ---- end of ping and address-range scan ----
+
+    // ---- Frame trace, measurement history, event log menu (src/recordview/frmMain_record.cpp) ----
+    enum class Seen { Sent, Received, Dropped, Decoded };
+    void connectRecordHandlers();
+    // Hands what crossed the wire to the recording, with the time and the peer.
+    void Record(Seen what, const QByteArray &bytes);
+    class QMenu *PopupMenu(const QString &name);
+    void List1_ContextMenu(const QPoint &at);
+    void Label12_ContextMenu(const QPoint &at);
+    void CopyLogLines(bool all);
+    void SaveLog();
+    void ShowTraceWindow();
+    void ShowHistoryWindow();
+    class Recording *m_recording = nullptr;
+    QPointer<QWidget> m_traceWindow;
+    QPointer<QWidget> m_historyWindow;
+    // ---- end of frame trace, measurement history, event log menu ----
 
     SettingsKeys::SettingsTexts SettingsSnapshot() const;
     void ReadSettings();

@@ -39,7 +39,7 @@ inline quint16 freeLoopbackPort()
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
-// Answers every modal message box with OK and keeps what it said.
+// Answers every modal message box with OK, or a question with Yes, and keeps what it said.
 class MessageBoxWatcher : public QObject
 {
 public:
@@ -53,7 +53,8 @@ public:
         connect(&m_timer, &QTimer::timeout, this, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 seen.append({box->text(), box->windowTitle(), box->icon()});
-                box->button(QMessageBox::Ok)->click();
+                QAbstractButton *answer = box->button(QMessageBox::Ok);
+                (answer ? answer : box->button(QMessageBox::Yes))->click();
             }
         });
         m_timer.start(10);
