@@ -33,6 +33,8 @@ public:
     bool closeSocket() override;
     int listen() override;
     bool accept(qintptr handle) override;
+    QHostAddress callerOf(qintptr handle) const override;
+    bool reject(qintptr handle) override;
     int state() const override;
 
     int localPort() const { return m_localPort; }
