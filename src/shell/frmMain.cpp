@@ -9,6 +9,7 @@
 #include "shell/LogLineDelegate.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
+#include "shell/YieldToEvents.h"
 #include "shell/modRWIniFile.h"
 
 #include <QApplication>
@@ -686,7 +687,7 @@ void frmMain::WriteLog(const QString &text)
     List1->addItem(EventLog::formatLine(QTime::currentTime(), text));
     while (List1->count() > EventLog::MaxLines)
         delete List1->takeItem(0);
-    QCoreApplication::processEvents();
+    yieldToEvents();
     // Whatever ran meanwhile, the newest line is the one shown.
     List1->setCurrentRow(List1->count() - 1);
     List1->scrollToBottom();
@@ -705,7 +706,7 @@ void frmMain::ShowSocketState(qint32 state)
     Label10->adjustSize();
     Label10->update();
     LastShownState = state;
-    QCoreApplication::processEvents();
+    yieldToEvents();
 }
 
 void frmMain::FillStateTexts()
