@@ -200,6 +200,8 @@ public:
             m_list->scrollToBottom();
         });
         m_watch.onPainted = [this] { m_done.quit(); };
+        m_stuck.setSingleShot(true);
+        QObject::connect(&m_stuck, &QTimer::timeout, [this] { m_done.exit(1); });
     }
     bool ready() { return QTest::qWaitForWindowExposed(&m_window); }
     double exchangeMs(const char *address, quint16 port)
@@ -210,10 +212,10 @@ public:
         m_clock.start();
         m_watch.arm(&m_clock);
         m_socket.connectToHost(QString::fromLatin1(address), port);
-        QTimer::singleShot(5000, &m_done, [this] { m_done.exit(1); });
-        if (m_done.exec() != 0)
-            return -1;
-        return m_watch.paintedAtMs;
+        m_stuck.start(5000);
+        const int status = m_done.exec();
+        m_stuck.stop();
+        return status == 0 ? m_watch.paintedAtMs : -1;
     }
 
 private:
@@ -225,6 +227,7 @@ private:
     QByteArray m_reply;
     QElapsedTimer m_clock;
     QEventLoop m_done;
+    QTimer m_stuck;
 };
 
 struct Figures
