@@ -6,6 +6,7 @@
 #include "requests/TwoStateButton.h"
 #include "shell/CaptionButton.h"
 #include "shell/EventLog.h"
+#include "shell/IniSnapshot.h"
 #include "shell/LogLineDelegate.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
@@ -231,7 +232,13 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
 
     SW = new QtSocketComponent(m_platform.listenAddress, this);
     SW->setObjectName(QStringLiteral("SW"));
+    // A line edit lays out its first text in the application's font before it takes the window's. With the window's
+    // font as the application's while the controls are made, no face is loaded only to be dropped again; message
+    // boxes keep the application's own font.
+    const QFont applicationFont = QGuiApplication::font();
+    QGuiApplication::setFont(small);
     createControls();
+    QGuiApplication::setFont(applicationFont);
     connectHandlers();
     Form_Load();
 }
@@ -581,8 +588,9 @@ void frmMain::SetFieldText(QLineEdit *field, const QString &text)
 void frmMain::ReadSettings()
 {
     SettingsKeys::SettingsTexts texts = SettingsSnapshot();
-    SettingsKeys::applyStoredSettings(texts, [this](const QString &key) {
-        return modRWIniFile::ReadIniValue(IniSection, key, QString(), IniFilePath, modRWIniFile::IniBufferSize);
+    const modRWIniFile::IniSnapshot stored(IniFilePath);
+    SettingsKeys::applyStoredSettings(texts, [this, &stored](const QString &key) {
+        return stored.value(IniSection, key, QString(), modRWIniFile::IniBufferSize);
     });
     const auto put = [](const auto &fields, const auto &from) {
         for (std::size_t k = 0; k < fields.size(); ++k) {
