@@ -1,7 +1,7 @@
 #pragma once
 
 // What a start-up probe tells its runner once its window is up: the monotonic
-// clock at that moment and the peak resident memory so far.
+// clock at that moment, the peak resident memory and the processor time (user and system) so far.
 
 #include <QEvent>
 #include <QMap>
@@ -33,8 +33,10 @@ inline void reportReady(const QWidget &window)
     clock_gettime(CLOCK_MONOTONIC, &now);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("READY %lld %ld %d %s\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
-                usage.ru_maxrss, widgets, qPrintable(kinds));
+    const long long cpuUs = (static_cast<long long>(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000LL
+        + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+    std::printf("READY %lld %ld %d %s %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                usage.ru_maxrss, widgets, qPrintable(kinds), cpuUs);
     std::fflush(stdout);
 }
 
