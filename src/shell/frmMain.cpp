@@ -225,7 +225,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     QFont small = font();
-    small.setFamilies({FontFamily, small.family()});
+    small.setFamily(FontFamily);
     small.setPixelSize(FontPixels);
     setFont(small);
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
