@@ -1,10 +1,11 @@
 #pragma once
 
 // What a start-up probe tells its runner once its window is up: the monotonic
-// clock at that moment and the peak resident memory so far.
+// clock at that moment, the peak resident memory and the processor time (user and system) so far.
 
 #include <QEvent>
 #include <QMap>
+#include <QPoint>
 #include <QStringList>
 #include <QWidget>
 #include <cstdio>
@@ -25,16 +26,39 @@ inline QString widgetKinds(const QWidget &window, int &count)
     return parts.join(QLatin1Char(','));
 }
 
-inline void reportReady(const QWidget &window)
+// Where the window's widgets lie and whether they show, "QLineEdit:8,72,25,17,1;...", in the window's coordinates.
+inline QString widgetPlaces(const QWidget &window)
 {
-    int widgets = 0;
-    const QString kinds = widgetKinds(window, widgets);
+    QStringList places;
+    for (const QWidget *w : window.findChildren<QWidget *>()) {
+        const QPoint at = w->mapTo(&window, QPoint(0, 0));
+        places << QStringLiteral("%1:%2,%3,%4,%5,%6")
+                      .arg(QString::fromLatin1(w->metaObject()->className()))
+                      .arg(at.x())
+                      .arg(at.y())
+                      .arg(w->width())
+                      .arg(w->height())
+                      .arg(w->isVisibleTo(&window) ? 1 : 0);
+    }
+    return places.join(QLatin1Char(';'));
+}
+
+// The clock and the resources are taken first, so that describing the window is not part of its start-up. With
+// places, a second line tells the window's font and where its widgets lie, for a floor that shows them alike.
+inline void reportReady(const QWidget &window, bool withPlaces = false)
+{
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("READY %lld %ld %d %s\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
-                usage.ru_maxrss, widgets, qPrintable(kinds));
+    const long long cpuUs = (static_cast<long long>(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000LL
+        + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+    int widgets = 0;
+    const QString kinds = widgetKinds(window, widgets);
+    std::printf("READY %lld %ld %d %s %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                usage.ru_maxrss, widgets, qPrintable(kinds), cpuUs);
+    if (withPlaces)
+        std::printf("FONT %s\nPLACES %s\n", qPrintable(window.font().toString()), qPrintable(widgetPlaces(window)));
     std::fflush(stdout);
 }
 

@@ -1,6 +1,10 @@
 // The floor: a bare Qt Widgets program that shows the same widgets as the
 // tool's window, kind for kind, and quits once it has been painted.
 //   startup_probe_floor QLineEdit=70,QCheckBox=58,...
+// Built as startup_probe_floor_placed, it puts them where the tool's window has
+// them, in its font, hides those the window hides, and listens on a socket as
+// the window does before it is up:
+//   startup_probe_floor_placed <kinds> <font> QLineEdit:8,72,25,17,1;...
 
 #include "ProbeReport.h"
 
@@ -14,6 +18,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+
+#ifdef TESSRA_FLOOR_PLACED
+#include <QTcpServer>
+#endif
 
 namespace {
 
@@ -46,6 +54,26 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QWidget window;
     window.setFixedSize(965, 644);
+#ifdef TESSRA_FLOOR_PLACED
+    // The font first, so that every widget is made in it as the tool's are.
+    if (argc > 3) {
+        QFont font;
+        font.fromString(QString::fromLatin1(argv[2]));
+        QApplication::setFont(font);
+        window.setFont(font);
+    }
+    for (const QString &entry : argc > 3 ? QString::fromLatin1(argv[3]).split(QLatin1Char(';')) : QStringList()) {
+        const QStringList place = entry.section(QLatin1Char(':'), 1).split(QLatin1Char(','));
+        QWidget *w = place.size() == 5 ? make(entry.section(QLatin1Char(':'), 0, 0), &window) : nullptr;
+        if (!w)
+            continue;
+        w->setGeometry(place[0].toInt(), place[1].toInt(), place[2].toInt(), place[3].toInt());
+        if (place[4] == QLatin1String("0"))
+            w->hide();
+    }
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+#else
     constexpr int Columns = 30;
     int placed = 0;
     const QStringList kinds = argc > 1 ? QString::fromLatin1(argv[1]).split(QLatin1Char(',')) : QStringList();
@@ -59,6 +87,7 @@ int main(int argc, char *argv[])
             }
         }
     }
+#endif
     PaintSeen paintSeen;
     window.installEventFilter(&paintSeen);
     QTimer poll;

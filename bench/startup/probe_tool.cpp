@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (paintSeen.painted && window.Listening && log->count() > 0 && log->item(0)->text().endsWith(QLatin1String("Listen ON"))) {
             poll.stop();
-            reportReady(window);
+            reportReady(window, true);
             QCoreApplication::quit();
         }
     });

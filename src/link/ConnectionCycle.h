@@ -21,5 +21,7 @@ inline constexpr QLatin1String ReplyTimedOut("RX-TimeoOut");
 inline constexpr QLatin1String ServerUnreachable("Server nicht erreichbar !");
 // Followed by the socket's own description of the error.
 inline constexpr QLatin1String SocketError("Socket error: ");
+// %1: the address of a caller that is not of the installation.
+inline constexpr QLatin1String CallerRefused("Verbindung von %1 abgelehnt");
 
 } // namespace ConnectionCycle

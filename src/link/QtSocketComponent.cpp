@@ -4,6 +4,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 #include <utility>
 
 namespace {
@@ -177,6 +179,25 @@ bool QtSocketComponent::accept(qintptr handle)
         return false;
     }
     adopt(socket, true);
+    return true;
+}
+
+QHostAddress QtSocketComponent::callerOf(qintptr handle) const
+{
+    if (handle != m_pending || handle < 0)
+        return QHostAddress();
+    sockaddr_storage peer{};
+    socklen_t size = sizeof peer;
+    if (::getpeername(static_cast<int>(handle), reinterpret_cast<sockaddr *>(&peer), &size) != 0)
+        return QHostAddress();
+    return QHostAddress(reinterpret_cast<const sockaddr *>(&peer));
+}
+
+bool QtSocketComponent::reject(qintptr handle)
+{
+    if (handle != m_pending || handle < 0)
+        return false;
+    dropPendingConnection();
     return true;
 }
 

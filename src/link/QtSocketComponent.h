@@ -33,6 +33,8 @@ public:
     bool closeSocket() override;
     int listen() override;
     bool accept(qintptr handle) override;
+    QHostAddress callerOf(qintptr handle) const override;
+    bool reject(qintptr handle) override;
     int state() const override;
     QHostAddress peerAddress() const override { return m_peerAddress; }
     quint16 peerPort() const override { return m_peerPort; }

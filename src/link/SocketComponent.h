@@ -49,6 +49,10 @@ public:
     // 0 when the socket now waits for incoming connections, any other number on failure.
     virtual int listen() = 0;
     virtual bool accept(qintptr handle) = 0;
+    // Who is calling on the pending connection, before anything of it is read.
+    virtual QHostAddress callerOf(qintptr handle) const = 0;
+    // Closes the pending connection unread; the socket goes on listening.
+    virtual bool reject(qintptr handle) = 0;
     virtual int state() const = 0;
     // The other end of the connection that bytes last went to or came from; it
     // stays known after that connection is closed.

@@ -2,14 +2,17 @@
 // exchanges, connecting for a request, writing it once, and waiting for the
 // reply under the receive time-out.
 #include "link/ConnectionCycle.h"
+#include "link/PeerFilter.h"
 #include "link/SocketComponent.h"
 #include "requests/NumberConversions.h"
 #include "shell/frmMain.h"
+#include "shell/YieldToEvents.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QNetworkInterface>
 #include <QTimer>
 
 namespace {
@@ -31,6 +34,19 @@ QString dotted(const std::array<QLineEdit *, N> &fields)
 bool onlyBlanks(const QByteArray &bytes)
 {
     return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == Blank; });
+}
+
+// Read at each call: an interface that came up since start-up counts.
+QList<PeerFilter::LocalNetwork> localNetworks()
+{
+    QList<PeerFilter::LocalNetwork> networks;
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+        if (!interface.flags().testFlag(QNetworkInterface::IsUp))
+            continue;
+        for (const QNetworkAddressEntry &entry : interface.addressEntries())
+            networks.append({entry.ip(), entry.prefixLength()});
+    }
+    return networks;
 }
 
 } // namespace
@@ -105,10 +121,10 @@ void frmMain::SendRequest()
     Timer1->start();
     const QString host = TargetHost();
     StartReply();
-    QCoreApplication::processEvents();
+    yieldToEvents();
     if (!host.isEmpty())
         SW->connectToHost(host);
-    QCoreApplication::processEvents();
+    yieldToEvents();
 }
 
 void frmMain::SW_Connect()
@@ -128,7 +144,7 @@ void frmMain::SW_Write()
     }
     Record(Seen::Sent, RequestFrame);
     ShowSocketState(SW->state());
-    QCoreApplication::processEvents();
+    yieldToEvents();
     RequestFrame.clear();
     if (Combo1->currentIndex() == TargetFunk) {
         // The gateway relays the request by radio and calls back with the reply.
@@ -141,6 +157,8 @@ void frmMain::SW_Write()
 
 void frmMain::SW_Accept(qintptr requestId)
 {
+    if (!AdmitCaller(requestId))
+        return;
     // The caller's own connection has a time-out of its own, so that a peer
     // that connects and then says nothing cannot hold the one socket for good.
     if (!m_callTimeout)
@@ -150,6 +168,19 @@ void frmMain::SW_Accept(qintptr requestId)
     StartReply();
     SW->setHostName(QStringLiteral("localhost"));
     SW->accept(requestId);
+}
+
+bool frmMain::AdmitCaller(qintptr requestId)
+{
+    const QHostAddress caller = SW->callerOf(requestId);
+    if (PeerFilter::accepts(caller, dotted(Text1), dotted(Text4), localNetworks()))
+        return true;
+    SW->reject(requestId);
+    const QHostAddress shown = PeerFilter::plain(caller);
+    // While polling the log is silent; a refusal it did not show is shown at the next one.
+    if (!PollingActive && m_refusals.shouldLog(shown, QDeadlineTimer::current().deadline()))
+        WriteLog(QString(ConnectionCycle::CallerRefused).arg(shown.toString()));
+    return false;
 }
 
 void frmMain::SW_Disconnect()
@@ -196,6 +227,6 @@ void frmMain::Timer1_Timer()
     StartReply();
     SW->disconnectSocket();
     fraControl->setEnabled(true);
-    QCoreApplication::processEvents();
+    yieldToEvents();
     StartListening();
 }

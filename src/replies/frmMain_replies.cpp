@@ -5,9 +5,9 @@
 #include "replies/ReplyDecoder.h"
 #include "requests/TwoStateButton.h"
 #include "shell/frmMain.h"
+#include "shell/YieldToEvents.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,7 +88,7 @@ bool frmMain::DecodeReply()
 
 bool frmMain::ShowReply(const QByteArray &received)
 {
-    QCoreApplication::processEvents();
+    yieldToEvents();
 
     ReplySnapshot snapshot;
     const auto take = [](auto &into, const auto &fields) {
@@ -153,13 +153,13 @@ void frmMain::CloseExchange()
 {
     // The decoding has stopped the time-out; the exchange, and any call in it, is over.
     m_callTimeout = false;
-    QCoreApplication::processEvents();
+    yieldToEvents();
     CloseSocket();
     WriteLog(ConnectionCycle::ExchangeClosed);
     SW->disconnectSocket();
     SW->closeSocket();
     fraControl->setEnabled(true);
-    QCoreApplication::processEvents();
+    yieldToEvents();
     if (ResumePolling) {
         ResumePolling = false;
         PollMeasurements();

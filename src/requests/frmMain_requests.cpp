@@ -4,10 +4,10 @@
 #include "requests/RequestBuilder.h"
 #include "requests/TwoStateButton.h"
 #include "shell/frmMain.h"
+#include "shell/YieldToEvents.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <type_traits>
 
@@ -104,5 +104,5 @@ void frmMain::BuildRequest()
     RequestFrame = built.requestFrame;
     // Whatever was queued meanwhile is handled before the caller sends.
     if (!RequestFrame.isEmpty())
-        QCoreApplication::processEvents();
+        yieldToEvents();
 }

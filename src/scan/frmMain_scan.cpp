@@ -6,6 +6,7 @@
 #include "scan/PingReport.h"
 #include "scan/modServerPing.h"
 #include "shell/frmMain.h"
+#include "shell/YieldToEvents.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -55,7 +56,7 @@ void frmMain::Command1_Click()
         // newest and repainting once shows them all.
         List2->setCurrentRow(List2->count() - 1);
         List2->repaint();
-        QCoreApplication::processEvents();
+        yieldToEvents();
         WriteLog(PingReport::ScanPassText);
     });
 }

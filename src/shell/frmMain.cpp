@@ -6,9 +6,11 @@
 #include "requests/TwoStateButton.h"
 #include "shell/CaptionButton.h"
 #include "shell/EventLog.h"
+#include "shell/IniSnapshot.h"
 #include "shell/LogLineDelegate.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
+#include "shell/YieldToEvents.h"
 #include "shell/modRWIniFile.h"
 
 #include <QApplication>
@@ -223,14 +225,20 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     QFont small = font();
-    small.setFamilies({FontFamily, small.family()});
+    small.setFamily(FontFamily);
     small.setPixelSize(FontPixels);
     setFont(small);
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
 
     SW = new QtSocketComponent(m_platform.listenAddress, this);
     SW->setObjectName(QStringLiteral("SW"));
+    // A line edit lays out its first text in the application's font before it takes the window's. With the window's
+    // font as the application's while the controls are made, no face is loaded only to be dropped again; message
+    // boxes keep the application's own font.
+    const QFont applicationFont = QGuiApplication::font();
+    QGuiApplication::setFont(small);
     createControls();
+    QGuiApplication::setFont(applicationFont);
     connectHandlers();
     Form_Load();
 }
@@ -581,8 +589,9 @@ void frmMain::SetFieldText(QLineEdit *field, const QString &text)
 void frmMain::ReadSettings()
 {
     SettingsKeys::SettingsTexts texts = SettingsSnapshot();
-    SettingsKeys::applyStoredSettings(texts, [this](const QString &key) {
-        return modRWIniFile::ReadIniValue(IniSection, key, QString(), IniFilePath, modRWIniFile::IniBufferSize);
+    const modRWIniFile::IniSnapshot stored(IniFilePath);
+    SettingsKeys::applyStoredSettings(texts, [this, &stored](const QString &key) {
+        return stored.value(IniSection, key, QString(), modRWIniFile::IniBufferSize);
     });
     const auto put = [](const auto &fields, const auto &from) {
         for (std::size_t k = 0; k < fields.size(); ++k) {
@@ -687,7 +696,7 @@ void frmMain::WriteLog(const QString &text)
     List1->addItem(EventLog::formatLine(QTime::currentTime(), text));
     while (List1->count() > EventLog::MaxLines)
         delete List1->takeItem(0);
-    QCoreApplication::processEvents();
+    yieldToEvents();
     // Whatever ran meanwhile, the newest line is the one shown.
     List1->setCurrentRow(List1->count() - 1);
     List1->scrollToBottom();
@@ -706,7 +715,7 @@ void frmMain::ShowSocketState(qint32 state)
     Label10->adjustSize();
     Label10->update();
     LastShownState = state;
-    QCoreApplication::processEvents();
+    yieldToEvents();
 }
 
 void frmMain::FillStateTexts()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/RefusalLog.h"
 #include "replies/ReplyAssembler.h"
 #include "replies/ReplyEffect.h"
 #include "shell/SettingsKeys.h"
@@ -142,6 +143,8 @@ private:
     // The socket's events and the receive time-out.
     void connectLinkHandlers();
     void SW_Accept(qintptr requestId);
+    // False, with the caller turned away unread, when it is not of the installation.
+    bool AdmitCaller(qintptr requestId);
     void SW_Connect();
     void SW_Write();
     void SW_Read();
@@ -220,6 +223,7 @@ private:
     // over had this many milliseconds left (-1: none was running).
     bool m_callTimeout = false;
     int m_requestTimeoutLeft = -1;
+    RefusalLog m_refusals;
 
     QGroupBox *Frame5 = nullptr;
     QComboBox *Combo1 = nullptr;

@@ -1,4 +1,5 @@
 #include "shell/modRWIniFile.h"
+#include "shell/IniSnapshot.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -166,23 +167,41 @@ QString UserSettingsFolder()
         .filePath(QStringLiteral("TessraProg"));
 }
 
-QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
-                     const QString &file, int size)
+struct IniSnapshot::Parsed
+{
+    CSimpleIniA ini;
+};
+
+IniSnapshot::IniSnapshot(const QString &file)
+{
+    const FileContent content = loadFile(file);
+    if (content.state != FileState::Loaded)
+        return;
+    const QByteArray bytes = parseable(content.bytes);
+    auto parsed = std::make_unique<Parsed>();
+    configure(parsed->ini);
+    if (parsed->ini.LoadData(bytes.constData(), size_t(bytes.size())) >= 0)
+        m_parsed = std::move(parsed);
+}
+
+IniSnapshot::~IniSnapshot() = default;
+
+QString IniSnapshot::value(const QString &section, const QString &key, const QString &defaultValue, int size) const
 {
     const qsizetype room = std::max(size - 1, 0); // the buffer keeps one place for its terminator
     QString value = defaultValue;
-    const FileContent content = loadFile(file);
-    if (content.state == FileState::Loaded) {
-        const QByteArray bytes = parseable(content.bytes);
-        CSimpleIniA ini;
-        configure(ini);
-        if (ini.LoadData(bytes.constData(), size_t(bytes.size())) >= 0) {
-            const char *stored = ini.GetValue(iniName(section).constData(), iniName(key).constData(), nullptr);
-            if (stored)
-                value = QString::fromLatin1(stored);
-        }
+    if (m_parsed) {
+        const char *stored = m_parsed->ini.GetValue(iniName(section).constData(), iniName(key).constData(), nullptr);
+        if (stored)
+            value = QString::fromLatin1(stored);
     }
     return value.left(room);
+}
+
+QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
+                     const QString &file, int size)
+{
+    return IniSnapshot(file).value(section, key, defaultValue, size);
 }
 
 bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file)

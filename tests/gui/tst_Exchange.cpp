@@ -12,6 +12,7 @@
 #include "requests/TwoStateButton.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -304,6 +305,35 @@ private slots:
         QCOMPARE(m->lan.requests.size(), 1);
         exchange("Port1(0)", "FFAA00030D01000000FFFE01010008");
         QCOMPARE(m->lan.requests.value(1), QByteArray::fromHex("FFAA00030D011CFFFEFFFE01013A11"));
+    }
+
+    void anExchangeIsPaintedOncePerFrameAndAtRest()
+    {
+        // Counts the log's paints and orders them against its new lines.
+        struct Paints : QObject
+        {
+            int count = 0, seq = 0, lastPaint = 0, lastLine = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    ++count, lastPaint = ++seq;
+                return false;
+            }
+        } paints;
+        auto *list = m->child<QListWidget>("List1");
+        QTRY_VERIFY(m->exchangeEnded());
+        list->viewport()->installEventFilter(&paints);
+        connect(list->model(), &QAbstractItemModel::rowsInserted, &paints, [&] { paints.lastLine = ++paints.seq; });
+        QElapsedTimer clock;
+        clock.start();
+        m->lan.answerNext({LanParameterReply});
+        m->click("cmdTest");
+        QTRY_VERIFY(m->exchangeEnded());
+        // What the window shows at rest has all the exchange's lines.
+        QTRY_VERIFY(paints.lastPaint > paints.lastLine);
+        // Seven lines, each yielding; painted once a frame, and where the loop found nothing to do.
+        const int frames = int(clock.elapsed() / 16);
+        QVERIFY2(paints.count <= 3 + frames, qPrintable(QString("%1 paints in %2 frames").arg(paints.count).arg(frames)));
     }
 
 private:

@@ -134,6 +134,8 @@ private slots:
         QCOMPARE(w->windowTitle(), QString("Korvan-Programmer (Lan und Funk), Version 1.000.031"));
         QVERIFY(w->minimumSize() == QSize(965, 644) && w->maximumSize() == QSize(965, 644));
         QVERIFY(w->font().pixelSize() == 11 && w->font().families().value(0) == "Liberation Sans");
+        // Only the window is dense; message boxes keep the application's font.
+        QVERIFY(QApplication::font() != w->font());
         QVERIFY(!m_w->child("Frame7")->isVisibleTo(w) && !m_w->child("Frame8")->isVisibleTo(w));
         // The status refresh runs from the load on, slower until the first activation.
         QVERIFY(m_w->child<QTimer>("Timer2")->isActive() && m_w->child<QTimer>("Timer2")->interval() == 300);

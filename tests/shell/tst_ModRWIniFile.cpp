@@ -2,6 +2,7 @@
 
 #include "TestMain.h"
 #include "FileFaults.h"
+#include "shell/IniSnapshot.h"
 #include "shell/modRWIniFile.h"
 
 #include <QDir>
@@ -47,6 +48,15 @@ private slots:
         const Folder folder("[TessraProg]\nPort=" + QByteArray(300, '7'));
         QCOMPARE(ReadIniValue(Section, "Port", "-", folder.ini, IniBufferSize), QString(255, u'7'));
         QCOMPARE(ReadIniValue(Section, "Port", "-", folder.ini, 1), QString());
+    }
+    void snapshotKeepsTheFileAsItWasRead()
+    {
+        Folder folder("[TessraProg]\nPort=340\n");
+        const IniSnapshot stored(folder.ini);
+        QVERIFY(WriteIniValue(Section, "eNumLan", "7", folder.ini));
+        QCOMPARE(stored.value(Section, "port", "-", IniBufferSize) + stored.value(Section, "eNumLan", "-", IniBufferSize),
+                 QString("340-"));
+        QCOMPARE(IniSnapshot(folder.ini + ".missing").value(Section, "Port", "-", IniBufferSize), QString("-"));
     }
 
     void write_data()

@@ -9,14 +9,18 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sched.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 class TestNetwork
 {
 public:
     static constexpr const char *Prefix = "10.73.91";
+    static constexpr const char *RoutedPrefix = "10.73.92";
     static constexpr int ScannerHost = 254;
 
     // Why no test network can be built here; empty when one can.
@@ -71,6 +75,42 @@ public:
     static QString address(int host) { return QStringLiteral("%1.%2").arg(Prefix).arg(host); }
     // The namespace of the live hosts, for "ip netns exec".
     QString hostsNamespace() const { return m_hosts; }
+    static QString routedAddress(int host) { return QStringLiteral("%1.%2").arg(RoutedPrefix).arg(host); }
+
+    // Hosts of the routed network after all, behind host .1: callers from a network the scanner is not on.
+    bool addRoutedHosts(const QList<int> &hosts)
+    {
+        QString script = QStringLiteral("set -e; ");
+        for (int host : hosts)
+            script += "ip -n " + m_hosts + " address add " + routedAddress(host) + "/32 dev lo; ";
+        return shell(script);
+    }
+
+    // A TCP socket on the hosts' side, bound to one of their addresses, not yet connected; -1 if it cannot be made.
+    int hostSocket(const QString &from)
+    {
+        const int hosts = ::open(qPrintable("/run/netns/" + m_hosts), O_RDONLY | O_CLOEXEC);
+        const int scanner = ::open(qPrintable("/run/netns/" + m_scanner), O_RDONLY | O_CLOEXEC);
+        int fd = -1;
+        // A socket stays in the namespace it was made in.
+        if (hosts >= 0 && scanner >= 0 && ::setns(hosts, CLONE_NEWNET) == 0) {
+            fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (::setns(scanner, CLONE_NEWNET) != 0)
+                qFatal("cannot return to namespace %s", qPrintable(m_scanner));
+        }
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        if (fd >= 0 && (::inet_pton(AF_INET, qPrintable(from), &source.sin_addr) != 1
+                        || ::bind(fd, reinterpret_cast<sockaddr *>(&source), sizeof source) != 0)) {
+            ::close(fd);
+            fd = -1;
+        }
+        for (int ns : {hosts, scanner}) {
+            if (ns >= 0)
+                ::close(ns);
+        }
+        return fd;
+    }
 
     // Which groups may open ICMP datagram sockets in the scanner's namespace: "1 0" none, "0 2147483647" all.
     static bool setPingGroupRange(const QByteArray &range)

@@ -89,11 +89,12 @@ inline QByteArray contentOf(const QString &path)
 class Window
 {
 public:
-    explicit Window(const QByteArray &settings = QByteArray(), const QString &userFolder = QString())
+    explicit Window(const QByteArray &settings = QByteArray(), const QString &userFolder = QString(),
+                    const QHostAddress &listenAddress = QHostAddress::LocalHost)
     {
         if (!settings.isEmpty())
             writeFile(iniPath(), settings);
-        window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, folder.path(), userFolder});
+        window = std::make_unique<frmMain>(frmMain::Platform{listenAddress, folder.path(), userFolder});
     }
     static QByteArray settingsWithPort(quint16 port)
     {

@@ -1,0 +1,9 @@
+#pragma once
+
+// Lets the events that are waiting run in the middle of a handler, so that the
+// window shows each step and clicks, timers and socket events are not held up.
+// Every event runs as before, but while handlers yield the window is painted at
+// most once per display frame: steps a fraction of a millisecond apart cannot
+// be seen anyway, and painting each of them cost an exchange most of its time.
+// Once nothing is left to run, the window is painted with all that changed.
+void yieldToEvents();
