@@ -12,7 +12,6 @@
 #include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QNetworkInterface>
 #include <QTimer>
 
 namespace {
@@ -34,19 +33,6 @@ QString dotted(const std::array<QLineEdit *, N> &fields)
 bool onlyBlanks(const QByteArray &bytes)
 {
     return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == Blank; });
-}
-
-// Read at each call: an interface that came up since start-up counts.
-QList<PeerFilter::LocalNetwork> localNetworks()
-{
-    QList<PeerFilter::LocalNetwork> networks;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        if (!interface.flags().testFlag(QNetworkInterface::IsUp))
-            continue;
-        for (const QNetworkAddressEntry &entry : interface.addressEntries())
-            networks.append({entry.ip(), entry.prefixLength()});
-    }
-    return networks;
 }
 
 } // namespace
@@ -172,7 +158,7 @@ void frmMain::SW_Accept(qintptr requestId)
 bool frmMain::AdmitCaller(qintptr requestId)
 {
     const QHostAddress caller = SW->callerOf(requestId);
-    if (PeerFilter::accepts(caller, dotted(Text1), dotted(Text4), localNetworks()))
+    if (PeerFilter::accepts(caller, dotted(Text1), dotted(Text4), PeerFilter::localNetworks()))
         return true;
     SW->reject(requestId);
     const QHostAddress shown = PeerFilter::plain(caller);
