@@ -46,6 +46,8 @@ void frmMain::connectLinkHandlers()
     connect(SW, &SocketComponent::disconnected, this, &frmMain::SW_Disconnect);
     connect(SW, &SocketComponent::errorOccurred, this, &frmMain::SW_Error);
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    // The receive time-out runs exactly while a reply is awaited.
+    holdPaintsWhileRunning(Timer1);
 }
 
 QString frmMain::TargetHost() const

@@ -2,10 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
-#include <QPointer>
 #include <QList>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
@@ -16,8 +15,9 @@ namespace {
 // One frame of a 60 Hz display.
 constexpr int FrameMs = 16;
 
-// Holds back the paints of top-level windows while handlers yield: each is
-// painted again when its frame is due or when the event loop runs dry.
+// Holds back the paints of top-level windows while handlers yield and while a
+// reply is awaited: each is painted when its frame is due, one frame after the
+// first change held back, or when the loop runs dry with no reply awaited.
 class PaintPacer final : public QObject
 {
 public:
@@ -31,12 +31,17 @@ public:
 
     void yield()
     {
-        if (!m_busy) {
-            m_busy = true;
-            m_sincePaint.start();
-            watchIdle();
-        }
+        m_yielding = true;
+        watchIdle();
         QCoreApplication::processEvents();
+    }
+
+    void holdWhileRunning(const QTimer *timer)
+    {
+        m_awaited.removeAll(nullptr);
+        if (!m_awaited.contains(timer))
+            m_awaited.append(timer);
+        watchIdle();
     }
 
 protected:
@@ -44,20 +49,25 @@ protected:
     {
         if (event->type() != QEvent::UpdateRequest || !receiver->isWidgetType())
             return false;
-        if (!m_busy || m_sincePaint.elapsed() >= FrameMs) {
-            m_sincePaint.start();
-            m_owed.removeAll(receiver);
+        // A paint released by its frame or by the idle loop goes through.
+        if (m_released.removeAll(receiver) > 0 || !holding())
             return false;
-        }
         if (!m_owed.contains(receiver))
             m_owed.append(receiver);
         if (!m_frame.isActive())
-            m_frame.start(std::max<qint64>(0, FrameMs - m_sincePaint.elapsed()));
+            m_frame.start(FrameMs);
         return true;
     }
 
 private:
-    // The dispatcher of the thread the pacer first yields on, looked up once it exists.
+    bool holding() const
+    {
+        return m_yielding || std::any_of(m_awaited.cbegin(), m_awaited.cend(), [](const QPointer<const QTimer> &t) {
+                   return t && t->isActive();
+               });
+    }
+
+    // The dispatcher of the thread the pacer first works on, looked up once it exists.
     void watchIdle()
     {
         auto *dispatcher = QAbstractEventDispatcher::instance();
@@ -65,10 +75,10 @@ private:
             return;
         m_dispatcher = dispatcher;
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-            if (!m_busy)
-                return;
-            m_busy = false;
-            release();
+            m_yielding = false;
+            // While a reply is awaited the frame paints what changed; otherwise the rest is shown now.
+            if (!m_owed.isEmpty() && !holding())
+                release();
         });
     }
 
@@ -78,28 +88,42 @@ private:
         m_frame.stop();
         const QList<QPointer<QObject>> owed = std::exchange(m_owed, {});
         for (const QPointer<QObject> &window : owed) {
-            if (window)
-                QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+            if (!window)
+                continue;
+            m_released.append(window);
+            QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
         }
     }
 
-    bool m_busy = false;
-    QElapsedTimer m_sincePaint;
-    // The windows whose paint is held back; they may close meanwhile.
+    bool m_yielding = false;
+    QList<QPointer<const QTimer>> m_awaited;
+    // The windows whose paint is held back, and those whose next paint passes; they may close meanwhile.
     QList<QPointer<QObject>> m_owed;
+    QList<QPointer<QObject>> m_released;
     QTimer m_frame;
     QPointer<QAbstractEventDispatcher> m_dispatcher;
 };
+
+PaintPacer *pacer()
+{
+    static QPointer<PaintPacer> instance;
+    if (!instance && QCoreApplication::instance())
+        instance = new PaintPacer(QCoreApplication::instance());
+    return instance;
+}
 
 } // namespace
 
 void yieldToEvents()
 {
-    static QPointer<PaintPacer> pacer;
-    if (!pacer && QCoreApplication::instance())
-        pacer = new PaintPacer(QCoreApplication::instance());
-    if (pacer)
-        pacer->yield();
+    if (PaintPacer *p = pacer())
+        p->yield();
     else
         QCoreApplication::processEvents();
+}
+
+void holdPaintsWhileRunning(const QTimer *replyTimeout)
+{
+    if (PaintPacer *p = pacer())
+        p->holdWhileRunning(replyTimeout);
 }
