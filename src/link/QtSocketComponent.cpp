@@ -1,5 +1,6 @@
 #include "link/QtSocketComponent.h"
 
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -112,6 +113,7 @@ bool QtSocketComponent::connectToHost(const QString &host)
     adopt(socket, false);
     m_hostName = host;
     socket->connectToHost(host, static_cast<quint16>(m_remotePort));
+    noteState();
     return true;
 }
 
@@ -119,20 +121,25 @@ bool QtSocketComponent::write(const QByteArray &bytes)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    return m_socket->write(bytes) == bytes.size();
+    const bool written = m_socket->write(bytes) == bytes.size();
+    noteState();
+    return written;
 }
 
 QByteArray QtSocketComponent::read()
 {
     if (!m_socket)
         return QByteArray();
-    return m_socket->readAll();
+    const QByteArray bytes = m_socket->readAll();
+    noteState();
+    return bytes;
 }
 
 bool QtSocketComponent::disconnectSocket()
 {
     stopListening();
     releaseConnection();
+    noteState();
     return true;
 }
 
@@ -140,11 +147,13 @@ bool QtSocketComponent::closeSocket()
 {
     disconnectSocket();
     m_failed = false;
+    noteState();
     return true;
 }
 
 int QtSocketComponent::listen()
 {
+    const auto told = qScopeGuard([this] { noteState(); });
     stopListening();
     if (m_socket)
         return 1 + QAbstractSocket::OperationError;
@@ -162,6 +171,7 @@ bool QtSocketComponent::accept(qintptr handle)
 {
     if (handle != m_pending || handle < 0)
         return false;
+    const auto told = qScopeGuard([this] { noteState(); });
     m_pending = -1;
     stopListening();
     auto *socket = new QTcpSocket(this);
@@ -275,8 +285,22 @@ void QtSocketComponent::adopt(QTcpSocket *socket, bool accepted)
         if (error == QAbstractSocket::RemoteHostClosedError)
             return;
         m_failed = true;
+        noteState();
         dispatch([this, socket, error] { emit errorOccurred(error, socket->errorString()); });
     });
+    // What the network does to the connection by itself: it comes up or closes, bytes leave or arrive.
+    connect(socket, &QTcpSocket::stateChanged, this, &QtSocketComponent::noteState);
+    connect(socket, &QTcpSocket::bytesWritten, this, &QtSocketComponent::noteState);
+    connect(socket, &QTcpSocket::readyRead, this, &QtSocketComponent::noteState);
+}
+
+void QtSocketComponent::noteState()
+{
+    const int now = state();
+    if (now == m_toldState)
+        return;
+    m_toldState = now;
+    emit stateChanged(now);
 }
 
 void QtSocketComponent::releaseConnection()

@@ -48,6 +48,11 @@ void frmMain::connectLinkHandlers()
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     // The receive time-out runs exactly while a reply is awaited.
     holdPaintsWhileRunning(Timer1);
+    // The status refresh rests while the status line shows the socket's state; a change wakes it.
+    connect(SW, &SocketComponent::stateChanged, this, [this] {
+        if (!Timer2->isActive())
+            Timer2->start();
+    });
 }
 
 QString frmMain::TargetHost() const

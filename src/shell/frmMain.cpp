@@ -706,6 +706,9 @@ void frmMain::ShowSocketState(qint32 state)
     Label10->adjustSize();
     Label10->update();
     LastShownState = state;
+    // A status line that changed is held against the socket once more by the refresh.
+    if (!Timer2->isActive())
+        Timer2->start();
     yieldToEvents();
 }
 
@@ -719,7 +722,10 @@ void frmMain::Timer2_Timer()
     Timer2->stop();
     if (SW->state() >= 0)
         ShowSocketState(SW->state());
-    Timer2->start();
+    // Once the status line shows the socket's state the refresh rests until the socket tells of a change: ticking on
+    // would wake the idle window five times a second to show the same text.
+    if (SW->state() != LastShownState)
+        Timer2->start();
 }
 
 // ---- Check-box rows ----
