@@ -142,9 +142,10 @@ void frmMain::SW_Write()
         // The gateway relays the request by radio and calls back with the reply.
         SW->disconnectSocket();
         StartListening();
-    } else if (!Timer1->isActive()) {
-        Timer1->start();
     }
+    // A LAN device answers on this connection, under the time-out that runs since the request was sent. It is not
+    // armed again here: where it no longer runs, a fast reply (or the time-out itself) ended the exchange during the
+    // yield above, and a time-out armed now would report "RX-TimeoOut" after a finished exchange.
 }
 
 void frmMain::SW_Accept(qintptr requestId)
