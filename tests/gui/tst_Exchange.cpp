@@ -360,6 +360,52 @@ private slots:
                  qPrintable(QString("%1 paints in %2 ms").arg(paintsBefore).arg(lastLineMs)));
     }
 
+    void theCommandFrameIsPaintedDisabledOnlyWhileAnExchangeIsSeen_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<QList<bool>>("painted");
+        QTest::newRow("a reply within a frame leaves the others unpainted") << 0 << QList<bool>{};
+        QTest::newRow("a slow reply shows them disabled, then enabled") << 300 << QList<bool>{false, true};
+    }
+    void theCommandFrameIsPaintedDisabledOnlyWhileAnExchangeIsSeen()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(QList<bool>, painted);
+        // The enabled state of each paint of a button beside the one clicked (whose press is painted), and whether
+        // the log has been painted at rest since.
+        auto *button = m->child<QWidget>("GetMesswerte");
+        auto *log = m->child<QListWidget>("List1")->viewport();
+        struct Paints : QObject
+        {
+            std::function<bool()> atRest;
+            QWidget *button = nullptr;
+            QList<bool> enabled;
+            bool restShown = false;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint && watched == button)
+                    enabled << button->isEnabled();
+                else if (event->type() == QEvent::Paint)
+                    restShown = atRest();
+                return false;
+            }
+        } paints;
+        paints.atRest = [&] { return m->exchangeEnded(); };
+        paints.button = button;
+        button->installEventFilter(&paints);
+        log->installEventFilter(&paints);
+        // What the start left to paint.
+        QTRY_VERIFY(m->exchangeEnded());
+        log->update();
+        QTRY_VERIFY(paints.restShown);
+        paints.enabled.clear();
+        paints.restShown = false;
+        m->lan.answerNext({LanParameterReply, delayMs});
+        m->click("cmdTest");
+        QTRY_VERIFY_WITH_TIMEOUT(paints.restShown, 5000);
+        QTRY_COMPARE(paints.enabled, painted);
+    }
+
 private:
     // What a technician does, in order: "Text2(16)=5000" is typed into its field, a name alone is clicked.
     void enter(const QStringList &input)
