@@ -1,5 +1,6 @@
 #include "link/QtSocketComponent.h"
 
+#include <QNetworkProxy>
 #include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -39,6 +40,7 @@ public:
     explicit Server(QtSocketComponent *owner)
         : QTcpServer(owner), m_owner(owner)
     {
+        setProxy(QNetworkProxy::NoProxy);
     }
 
 protected:
@@ -106,6 +108,9 @@ bool QtSocketComponent::connectToHost(const QString &host)
     m_used = true;
     m_failed = false;
     auto *socket = new QTcpSocket(this);
+    // The devices are on this machine's own networks: no proxy stands between, and asking the system for one cost
+    // each connection a round trip to the proxy resolver's thread and a read of the services file.
+    socket->setProxy(QNetworkProxy::NoProxy);
     // Devices answer to the port they were called from when they can; where
     // that port is taken the connection goes out from any port.
     if (isPort(m_localPort))

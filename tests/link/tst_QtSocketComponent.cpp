@@ -3,6 +3,8 @@
 #include "TestMain.h"
 #include "link/QtSocketComponent.h"
 
+#include <QNetworkProxy>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -93,6 +95,26 @@ private slots:
         QTRY_COMPARE(reported.size(), 5);
         sw.reset();
         QCOMPARE(reported, (QStringList{"Connection refused", "connected", "ready", "connected", "ready"}));
+    }
+
+    void reachesDevicesDirectWhateverProxyIsSet()
+    {
+        // A proxy for the application (here one that is not there) stands between it and nothing of the installation.
+        QTcpServer device, nobody;
+        QVERIFY(device.listen(QHostAddress("127.0.0.2"), 0) && nobody.listen(QHostAddress::LocalHost, 0));
+        const quint16 proxyPort = nobody.serverPort();
+        nobody.close();
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::Socks5Proxy, "127.0.0.1", proxyPort));
+        const auto restored = qScopeGuard([] { QNetworkProxy::setApplicationProxy(QNetworkProxy::DefaultProxy); });
+        QtSocketComponent sw(QHostAddress::LocalHost);
+        QSignalSpy accepting(&sw, &SocketComponent::accepting);
+        QVERIFY(sw.setLocalPort(device.serverPort()) && sw.listen() == SocketComponent::ListenOk);
+        QTcpSocket caller;
+        caller.setProxy(QNetworkProxy::NoProxy);
+        caller.connectToHost(QHostAddress::LocalHost, device.serverPort());
+        QVERIFY(accepting.wait());
+        QVERIFY(sw.setRemotePort(device.serverPort()) && sw.connectToHost("127.0.0.2"));
+        QTRY_VERIFY(device.hasPendingConnections());
     }
 };
 
