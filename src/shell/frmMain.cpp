@@ -703,7 +703,17 @@ void frmMain::ShowSocketState(qint32 state)
     colours.setColor(QPalette::Window, StatusLine::colourForState(state));
     Label10->setPalette(colours);
     Label10->setText(StatusLine::textForState(StateText, state));
-    Label10->adjustSize();
+    // An exchange passes through the same few states each time: each text is measured once.
+    if (Label10->font() != m_statusLineFont) {
+        m_statusLineSizes.clear();
+        m_statusLineFont = Label10->font();
+    }
+    if (const auto known = m_statusLineSizes.constFind(Label10->text()); known != m_statusLineSizes.cend()) {
+        Label10->resize(*known);
+    } else {
+        Label10->adjustSize();
+        m_statusLineSizes.insert(Label10->text(), Label10->size());
+    }
     Label10->update();
     LastShownState = state;
     // A status line that changed is held against the socket once more by the refresh.
