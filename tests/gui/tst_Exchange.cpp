@@ -371,39 +371,36 @@ private slots:
     {
         QFETCH(int, delayMs);
         QFETCH(QList<bool>, painted);
-        // The enabled state of each paint of a button beside the one clicked (whose press is painted), and whether
-        // the log has been painted at rest since.
-        auto *button = m->child<QWidget>("GetMesswerte");
-        auto *log = m->child<QListWidget>("List1")->viewport();
+        // The enabled state of each paint of a button beside the one clicked (whose press is painted), until the log
+        // is painted at rest.
         struct Paints : QObject
         {
+            QObject *button = nullptr;
             std::function<bool()> atRest;
-            QWidget *button = nullptr;
             QList<bool> enabled;
             bool restShown = false;
             bool eventFilter(QObject *watched, QEvent *event) override
             {
                 if (event->type() == QEvent::Paint && watched == button)
-                    enabled << button->isEnabled();
+                    enabled << button->property("enabled").toBool();
                 else if (event->type() == QEvent::Paint)
                     restShown = atRest();
                 return false;
             }
         } paints;
+        paints.button = m->child("GetMesswerte");
         paints.atRest = [&] { return m->exchangeEnded(); };
-        paints.button = button;
-        button->installEventFilter(&paints);
-        log->installEventFilter(&paints);
-        // What the start left to paint.
+        paints.button->installEventFilter(&paints);
+        m->child<QListWidget>("List1")->viewport()->installEventFilter(&paints);
         QTRY_VERIFY(m->exchangeEnded());
-        log->update();
+        m->child<QListWidget>("List1")->viewport()->update(); // what the start left to paint
         QTRY_VERIFY(paints.restShown);
         paints.enabled.clear();
         paints.restShown = false;
         m->lan.answerNext({LanParameterReply, delayMs});
         m->click("cmdTest");
         QTRY_VERIFY_WITH_TIMEOUT(paints.restShown, 5000);
-        QTRY_COMPARE(paints.enabled, painted);
+        QCOMPARE(paints.enabled, painted);
     }
 
 private:
