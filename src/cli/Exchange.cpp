@@ -1,6 +1,7 @@
 #include "cli/Exchange.h"
 
 #include "link/ConnectionCycle.h"
+#include "link/PeerFilter.h"
 #include "link/SocketComponent.h"
 #include "replies/ReplyDecoder.h"
 
@@ -88,6 +89,14 @@ void Exchange::callerConnecting(qintptr handle)
 {
     if (!m_running)
         return;
+    // Served as the window serves: the target itself (the device, or the gateway calling back), loopback and hosts
+    // on a local network. Anyone else could put a reply of its own in the device's place.
+    const QHostAddress caller = m_socket.callerOf(handle);
+    if (!PeerFilter::accepts(caller, m_request.host, m_request.host, PeerFilter::localNetworks())) {
+        m_socket.reject(handle);
+        emit refused(PeerFilter::plain(caller));
+        return;
+    }
     // A caller that connects and then says nothing cannot hold the port for good.
     if (!m_callTimeout)
         m_requestTimeoutLeft = m_timeout.isActive() ? m_timeout.remainingTime() : -1;

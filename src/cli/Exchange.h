@@ -3,6 +3,7 @@
 #include "replies/ReplyAssembler.h"
 #include "replies/ReplySnapshot.h"
 
+#include <QHostAddress>
 #include <QObject>
 #include <QTimer>
 
@@ -53,6 +54,8 @@ signals:
     // A reply that ended the exchange, as it arrived.
     void replied(const QByteArray &reply);
     void finished(Exchange::End end);
+    // A caller that is not of the installation was turned away unread.
+    void refused(const QHostAddress &caller);
 
 private:
     void socketWritable();

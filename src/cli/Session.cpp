@@ -228,6 +228,10 @@ void Session::runRequests()
         if (m_invocation.trace)
             err(QStringLiteral("<- ") + hex(reply));
     });
+    connect(m_exchange, &Exchange::refused, this, [this](const QHostAddress &caller) {
+        if (m_invocation.trace)
+            err(QStringLiteral("refused ") + caller.toString());
+    });
     connect(m_exchange, &Exchange::replied, this, [this](const QByteArray &reply) { m_reply = reply; });
     connect(m_exchange, &Exchange::finished, this, &Session::exchangeFinished);
 

@@ -1,6 +1,20 @@
 #include "link/PeerFilter.h"
 
+#include <QNetworkInterface>
+
 namespace PeerFilter {
+
+QList<LocalNetwork> localNetworks()
+{
+    QList<LocalNetwork> networks;
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+        if (!interface.flags().testFlag(QNetworkInterface::IsUp))
+            continue;
+        for (const QNetworkAddressEntry &entry : interface.addressEntries())
+            networks.append({entry.ip(), entry.prefixLength()});
+    }
+    return networks;
+}
 
 QHostAddress plain(const QHostAddress &peer)
 {

@@ -22,6 +22,10 @@ struct LocalNetwork
 bool accepts(const QHostAddress &peer, const QString &lanHost, const QString &gatewayHost,
              const QList<LocalNetwork> &localNetworks);
 
+// The networks that this machine's running interfaces are directly on; read at each call, so that an interface that
+// came up since start-up counts.
+QList<LocalNetwork> localNetworks();
+
 // The address as the log names it: an IPv4 caller seen on a dual-stack socket as itself.
 QHostAddress plain(const QHostAddress &peer);
 

@@ -1,5 +1,7 @@
 #include "link/QtSocketComponent.h"
 
+#include <QNetworkProxy>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -38,6 +40,7 @@ public:
     explicit Server(QtSocketComponent *owner)
         : QTcpServer(owner), m_owner(owner)
     {
+        setProxy(QNetworkProxy::NoProxy);
     }
 
 protected:
@@ -105,6 +108,9 @@ bool QtSocketComponent::connectToHost(const QString &host)
     m_used = true;
     m_failed = false;
     auto *socket = new QTcpSocket(this);
+    // The devices are on this machine's own networks: no proxy stands between, and asking the system for one cost
+    // each connection a round trip to the proxy resolver's thread and a read of the services file.
+    socket->setProxy(QNetworkProxy::NoProxy);
     // Devices answer to the port they were called from when they can; where
     // that port is taken the connection goes out from any port.
     if (isPort(m_localPort))
@@ -112,6 +118,7 @@ bool QtSocketComponent::connectToHost(const QString &host)
     adopt(socket, false);
     m_hostName = host;
     socket->connectToHost(host, static_cast<quint16>(m_remotePort));
+    noteState();
     return true;
 }
 
@@ -120,7 +127,9 @@ bool QtSocketComponent::write(const QByteArray &bytes)
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
     notePeer();
-    return m_socket->write(bytes) == bytes.size();
+    const bool written = m_socket->write(bytes) == bytes.size();
+    noteState();
+    return written;
 }
 
 QByteArray QtSocketComponent::read()
@@ -128,7 +137,9 @@ QByteArray QtSocketComponent::read()
     if (!m_socket)
         return QByteArray();
     notePeer();
-    return m_socket->readAll();
+    const QByteArray bytes = m_socket->readAll();
+    noteState();
+    return bytes;
 }
 
 void QtSocketComponent::notePeer()
@@ -142,6 +153,7 @@ bool QtSocketComponent::disconnectSocket()
 {
     stopListening();
     releaseConnection();
+    noteState();
     return true;
 }
 
@@ -149,11 +161,13 @@ bool QtSocketComponent::closeSocket()
 {
     disconnectSocket();
     m_failed = false;
+    noteState();
     return true;
 }
 
 int QtSocketComponent::listen()
 {
+    const auto told = qScopeGuard([this] { noteState(); });
     stopListening();
     if (m_socket)
         return 1 + QAbstractSocket::OperationError;
@@ -171,6 +185,7 @@ bool QtSocketComponent::accept(qintptr handle)
 {
     if (handle != m_pending || handle < 0)
         return false;
+    const auto told = qScopeGuard([this] { noteState(); });
     m_pending = -1;
     stopListening();
     auto *socket = new QTcpSocket(this);
@@ -284,8 +299,22 @@ void QtSocketComponent::adopt(QTcpSocket *socket, bool accepted)
         if (error == QAbstractSocket::RemoteHostClosedError)
             return;
         m_failed = true;
+        noteState();
         dispatch([this, socket, error] { emit errorOccurred(error, socket->errorString()); });
     });
+    // What the network does to the connection by itself: it comes up or closes, bytes leave or arrive.
+    connect(socket, &QTcpSocket::stateChanged, this, &QtSocketComponent::noteState);
+    connect(socket, &QTcpSocket::bytesWritten, this, &QtSocketComponent::noteState);
+    connect(socket, &QTcpSocket::readyRead, this, &QtSocketComponent::noteState);
+}
+
+void QtSocketComponent::noteState()
+{
+    const int now = state();
+    if (now == m_toldState)
+        return;
+    m_toldState = now;
+    emit stateChanged(now);
 }
 
 void QtSocketComponent::releaseConnection()

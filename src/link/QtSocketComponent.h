@@ -54,6 +54,8 @@ private:
     template <typename Event>
     void dispatch(Event &&event);
     void bury(QTcpSocket *socket);
+    // Tells stateChanged() when state() differs from what was told last.
+    void noteState();
 
     const QHostAddress m_listenAddress;
     Server *m_server = nullptr;
@@ -66,6 +68,7 @@ private:
     bool m_accepted = false;
     bool m_failed = false;
     int m_dispatching = 0;
+    int m_toldState = Unused;
     QList<QTcpSocket *> m_released;
     QHostAddress m_peerAddress;
     quint16 m_peerPort = 0;

@@ -72,4 +72,7 @@ signals:
     void disconnected();
     // An operation failed, for example a refused connection.
     void errorOccurred(int code, const QString &description);
+    // What state() reports is now this, after an operation or something the network did. Not one of the six events:
+    // it lets the status line rest while nothing changes.
+    void stateChanged(int state);
 };

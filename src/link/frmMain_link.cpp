@@ -12,7 +12,6 @@
 #include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QNetworkInterface>
 #include <QTimer>
 
 namespace {
@@ -36,19 +35,6 @@ bool onlyBlanks(const QByteArray &bytes)
     return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == Blank; });
 }
 
-// Read at each call: an interface that came up since start-up counts.
-QList<PeerFilter::LocalNetwork> localNetworks()
-{
-    QList<PeerFilter::LocalNetwork> networks;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        if (!interface.flags().testFlag(QNetworkInterface::IsUp))
-            continue;
-        for (const QNetworkAddressEntry &entry : interface.addressEntries())
-            networks.append({entry.ip(), entry.prefixLength()});
-    }
-    return networks;
-}
-
 } // namespace
 
 void frmMain::connectLinkHandlers()
@@ -60,6 +46,13 @@ void frmMain::connectLinkHandlers()
     connect(SW, &SocketComponent::disconnected, this, &frmMain::SW_Disconnect);
     connect(SW, &SocketComponent::errorOccurred, this, &frmMain::SW_Error);
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    // The receive time-out runs exactly while a reply is awaited.
+    holdPaintsWhileRunning(Timer1);
+    // The status refresh rests while the status line shows the socket's state; a change wakes it.
+    connect(SW, &SocketComponent::stateChanged, this, [this] {
+        if (!Timer2->isActive())
+            Timer2->start();
+    });
 }
 
 QString frmMain::TargetHost() const
@@ -150,9 +143,10 @@ void frmMain::SW_Write()
         // The gateway relays the request by radio and calls back with the reply.
         SW->disconnectSocket();
         StartListening();
-    } else if (!Timer1->isActive()) {
-        Timer1->start();
     }
+    // A LAN device answers on this connection, under the time-out that runs since the request was sent. It is not
+    // armed again here: where it no longer runs, a fast reply (or the time-out itself) ended the exchange during the
+    // yield above, and a time-out armed now would report "RX-TimeoOut" after a finished exchange.
 }
 
 void frmMain::SW_Accept(qintptr requestId)
@@ -173,7 +167,7 @@ void frmMain::SW_Accept(qintptr requestId)
 bool frmMain::AdmitCaller(qintptr requestId)
 {
     const QHostAddress caller = SW->callerOf(requestId);
-    if (PeerFilter::accepts(caller, dotted(Text1), dotted(Text4), localNetworks()))
+    if (PeerFilter::accepts(caller, dotted(Text1), dotted(Text4), PeerFilter::localNetworks()))
         return true;
     SW->reject(requestId);
     const QHostAddress shown = PeerFilter::plain(caller);

@@ -3,6 +3,7 @@
 #include "requests/CommandTexts.h"
 #include "requests/RequestBuilder.h"
 #include "requests/TwoStateButton.h"
+#include "shell/YieldToEvents.h"
 #include "shell/frmMain.h"
 
 #include <QGroupBox>
@@ -19,6 +20,7 @@ const QString PollingRuns = QStringLiteral("Stop Dauermessung");
 
 void frmMain::connectCommandHandlers()
 {
+    paintEnabledStateWithWindow(fraControl);
     connect(cmdTest, &QPushButton::clicked, this, &frmMain::cmdTest_Click);
     connect(GetMesswerte, &QPushButton::clicked, this, &frmMain::GetMesswerte_Click);
     connect(cmdSetParameter, &QPushButton::clicked, this, &frmMain::cmdSetParameter_Click);

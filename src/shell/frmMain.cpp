@@ -712,9 +712,22 @@ void frmMain::ShowSocketState(qint32 state)
     colours.setColor(QPalette::Window, StatusLine::colourForState(state));
     Label10->setPalette(colours);
     Label10->setText(StatusLine::textForState(StateText, state));
-    Label10->adjustSize();
+    // An exchange passes through the same few states each time: each text is measured once.
+    if (Label10->font() != m_statusLineFont) {
+        m_statusLineSizes.clear();
+        m_statusLineFont = Label10->font();
+    }
+    if (const auto known = m_statusLineSizes.constFind(Label10->text()); known != m_statusLineSizes.cend()) {
+        Label10->resize(*known);
+    } else {
+        Label10->adjustSize();
+        m_statusLineSizes.insert(Label10->text(), Label10->size());
+    }
     Label10->update();
     LastShownState = state;
+    // A status line that changed is held against the socket once more by the refresh.
+    if (!Timer2->isActive())
+        Timer2->start();
     yieldToEvents();
 }
 
@@ -728,7 +741,10 @@ void frmMain::Timer2_Timer()
     Timer2->stop();
     if (SW->state() >= 0)
         ShowSocketState(SW->state());
-    Timer2->start();
+    // Once the status line shows the socket's state the refresh rests until the socket tells of a change: ticking on
+    // would wake the idle window five times a second to show the same text.
+    if (SW->state() != LastShownState)
+        Timer2->start();
 }
 
 // ---- Check-box rows ----

@@ -6,9 +6,12 @@
 #include "shell/SettingsKeys.h"
 #include "shell/StatusLine.h"
 
+#include <QFont>
+#include <QHash>
 #include <QHostAddress>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -224,6 +227,9 @@ private:
     bool m_callTimeout = false;
     int m_requestTimeoutLeft = -1;
     RefusalLog m_refusals;
+    // The status line's size for each text it has shown, in the font it was measured in.
+    QHash<QString, QSize> m_statusLineSizes;
+    QFont m_statusLineFont;
 
     QGroupBox *Frame5 = nullptr;
     QComboBox *Combo1 = nullptr;

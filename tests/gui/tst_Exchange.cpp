@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include <functional>
+
 using namespace WindowHarness;
 
 namespace {
@@ -309,31 +311,96 @@ private slots:
 
     void anExchangeIsPaintedOncePerFrameAndAtRest()
     {
-        // Counts the log's paints and orders them against its new lines.
+        // Counts the log's paints, and calls back at each.
         struct Paints : QObject
         {
-            int count = 0, seq = 0, lastPaint = 0, lastLine = 0;
+            int count = 0;
+            std::function<void()> painted;
             bool eventFilter(QObject *, QEvent *event) override
             {
-                if (event->type() == QEvent::Paint)
-                    ++count, lastPaint = ++seq;
+                if (event->type() == QEvent::Paint && (++count, painted))
+                    painted();
                 return false;
             }
         } paints;
         auto *list = m->child<QListWidget>("List1");
         QTRY_VERIFY(m->exchangeEnded());
         list->viewport()->installEventFilter(&paints);
-        connect(list->model(), &QAbstractItemModel::rowsInserted, &paints, [&] { paints.lastLine = ++paints.seq; });
+        // Runs a real event loop, which goes idle as the application's does, until a paint shows what is asked for.
+        const auto paintedWhen = [&](const std::function<bool()> &shown) {
+            QTestEventLoop loop;
+            paints.painted = [&] {
+                if (shown())
+                    loop.exitLoop();
+            };
+            loop.enterLoopMSecs(5000);
+            paints.painted = nullptr;
+            return !loop.timeout();
+        };
+        // What was held back before the exchange is painted before it.
+        list->viewport()->update();
+        QVERIFY(paintedWhen([] { return true; }));
+
         QElapsedTimer clock;
-        clock.start();
+        qint64 lastLineMs = -1;
+        int paintsBefore = -1;
+        connect(list->model(), &QAbstractItemModel::rowsInserted, &paints, [&] {
+            lastLineMs = clock.elapsed();
+            paintsBefore = paints.count;
+        });
+        paints.count = 0;
         m->lan.answerNext({LanParameterReply});
+        clock.start();
         m->click("cmdTest");
+        // At rest the log shows every line of the exchange.
+        QVERIFY(paintedWhen([&] { return m->exchangeEnded(); }));
+        // Up to its last line at most one paint a frame: none in an exchange that is over within one, however often
+        // the loop waited for the device meanwhile.
+        QVERIFY2(paintsBefore <= lastLineMs / 16,
+                 qPrintable(QString("%1 paints in %2 ms").arg(paintsBefore).arg(lastLineMs)));
+    }
+
+    void theCommandFrameIsPaintedDisabledOnlyWhileAnExchangeIsSeen_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<QList<bool>>("painted");
+        QTest::newRow("a reply within a frame leaves the others unpainted") << 0 << QList<bool>{};
+        QTest::newRow("a slow reply shows them disabled, then enabled") << 300 << QList<bool>{false, true};
+    }
+    void theCommandFrameIsPaintedDisabledOnlyWhileAnExchangeIsSeen()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(QList<bool>, painted);
+        // The enabled state of each paint of a button beside the one clicked (whose press is painted), until the log
+        // is painted at rest.
+        struct Paints : QObject
+        {
+            QObject *button = nullptr;
+            std::function<bool()> atRest;
+            QList<bool> enabled;
+            bool restShown = false;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint && watched == button)
+                    enabled << button->property("enabled").toBool();
+                else if (event->type() == QEvent::Paint)
+                    restShown = atRest();
+                return false;
+            }
+        } paints;
+        paints.button = m->child("GetMesswerte");
+        paints.atRest = [&] { return m->exchangeEnded(); };
+        paints.button->installEventFilter(&paints);
+        m->child<QListWidget>("List1")->viewport()->installEventFilter(&paints);
         QTRY_VERIFY(m->exchangeEnded());
-        // What the window shows at rest has all the exchange's lines.
-        QTRY_VERIFY(paints.lastPaint > paints.lastLine);
-        // Seven lines, each yielding; painted once a frame, and where the loop found nothing to do.
-        const int frames = int(clock.elapsed() / 16);
-        QVERIFY2(paints.count <= 3 + frames, qPrintable(QString("%1 paints in %2 frames").arg(paints.count).arg(frames)));
+        m->child<QListWidget>("List1")->viewport()->update(); // what the start left to paint
+        QTRY_VERIFY(paints.restShown);
+        paints.enabled.clear();
+        paints.restShown = false;
+        m->lan.answerNext({LanParameterReply, delayMs});
+        m->click("cmdTest");
+        QTRY_VERIFY_WITH_TIMEOUT(paints.restShown, 5000);
+        QCOMPARE(paints.enabled, painted);
     }
 
 private:

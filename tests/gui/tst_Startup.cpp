@@ -40,6 +40,8 @@ private slots:
         w.window->ShowSocketState(1);
         QCOMPARE(status->text(), QString("swStatusIdle"));
         QTRY_COMPARE(status->text(), QString("swStatusListen"));
+        // Then the refresh rests: nothing wakes the idle window.
+        QTRY_VERIFY(!w.child<QTimer>("Timer2")->isActive());
         // Every control array is filled, and the target kind chosen.
         QCOMPARE((QStringList{w.text("Text1(0)"), w.text("Text1(16)"), w.text("Text2(19)"), w.text("Text3(2)"),
                               w.text("Text4(3)"), w.text("Text5(4)")}),

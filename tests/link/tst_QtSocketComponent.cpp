@@ -3,6 +3,8 @@
 #include "TestMain.h"
 #include "link/QtSocketComponent.h"
 
+#include <QNetworkProxy>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -59,6 +61,12 @@ private slots:
         connect(sw.get(), &SocketComponent::readyToWrite, this, [&] { reported << "ready"; });
         connect(sw.get(), &SocketComponent::disconnected, this, [&] { reported << "disconnected"; });
         connect(sw.get(), &SocketComponent::errorOccurred, this, [&](int, const QString &text) { reported << text; });
+        // Each state that state() takes on is told once, whether an operation or the network changed it.
+        QList<int> told;
+        connect(sw.get(), &SocketComponent::stateChanged, this, [&](int state) {
+            QVERIFY(state == sw->state() && (told.isEmpty() || told.last() != state));
+            told << state;
+        });
         // Before the device listens, it refuses the connection. It sits on another loopback address, so both ends can
         // use the same port.
         QTcpServer device;
@@ -68,6 +76,7 @@ private slots:
         QVERIFY(sw->setLocalPort(port) && sw->setRemotePort(port) && sw->connectToHost("127.0.0.2"));
         QTRY_COMPARE(reported, QStringList{"Connection refused"});
         QVERIFY(sw->state() == SocketComponent::Error && !sw->write("x"));
+        QCOMPARE(told.value(told.size() - 1), int(SocketComponent::Error));
         QVERIFY(device.listen(QHostAddress("127.0.0.2"), port) && sw->connectToHost("127.0.0.2"));
         QTRY_COMPARE(reported, (QStringList{"Connection refused", "connected", "ready"}));
         QCOMPARE(sw->state(), int(SocketComponent::Connect));
@@ -76,6 +85,8 @@ private slots:
         QCOMPARE(seen->peerPort(), port);
         // A frame written just before the connection is given up still arrives.
         QVERIFY(sw->write(QByteArray(37, '\x5A')) && sw->disconnectSocket());
+        QCOMPARE(told.mid(told.size() - 3), (QList<int>{SocketComponent::Connect, SocketComponent::Write,
+                                                        SocketComponent::Idle}));
         QTRY_COMPARE(seen->bytesAvailable(), 37);
         QCOMPARE(seen->readAll(), QByteArray(37, '\x5A'));
         QTRY_COMPARE(seen->state(), QAbstractSocket::UnconnectedState);
@@ -84,6 +95,19 @@ private slots:
         QTRY_COMPARE(reported.size(), 5);
         sw.reset();
         QCOMPARE(reported, (QStringList{"Connection refused", "connected", "ready", "connected", "ready"}));
+    }
+
+    void reachesDevicesDirectWhateverProxyIsSet()
+    {
+        // A proxy for the application (here one that is not there) stands between it and nothing of the installation.
+        QTcpServer device, nobody;
+        QVERIFY(device.listen(QHostAddress("127.0.0.2"), 0) && nobody.listen(QHostAddress::LocalHost, 0));
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::Socks5Proxy, "127.0.0.1", nobody.serverPort()));
+        nobody.close();
+        const auto restored = qScopeGuard([] { QNetworkProxy::setApplicationProxy(QNetworkProxy::DefaultProxy); });
+        QtSocketComponent sw(QHostAddress::LocalHost);
+        QVERIFY(sw.setRemotePort(device.serverPort()) && sw.connectToHost("127.0.0.2"));
+        QTRY_VERIFY(device.hasPendingConnections());
     }
 };
 

@@ -99,10 +99,13 @@ private:
     bool exchange(const QString &button, const QString &text)
     {
         m_w->click(button);
-        return QTest::qWaitFor([&] {
+        const bool ended = QTest::qWaitFor([&] {
             const QStringList log = m_w->log();
             return log.join('\n').contains(text) && m_w->controlsEnabled() && log.last() == ListenOn;
         }, 10000);
+        // The simulator answers fast enough that the reply may end the exchange while the request is still being
+        // written; no time-out may outlive it.
+        return ended && !m_w->child<QTimer>("Timer1")->isActive();
     }
 
     quint16 m_port = 0;
