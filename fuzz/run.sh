@@ -23,8 +23,10 @@ cmake --build build-asan --target fuzzers -j "$(nproc)"
 pattern="_fuzz\$"
 [ $# -eq 0 ] || pattern="^($(echo "$*" | tr ' ' '|'))\$"
 (cd build-asan/fuzz && ctest -L fuzz -R "$pattern" -j "${FUZZ_JOBS:-2}" --output-on-failure) && status=0 || status=1
-awk '/^[0-9]+\/[0-9]+ Testing: /{name=$3} /^#[0-9]+[ \t]+DONE /{done[name]=$0}
-     /^Done [0-9]+ runs/{runs[name]=$2 " runs in " $5 " s"} /^Test time = /{print name ": " runs[name] " (" $4 " s in all); " done[name]}' \
+# The last status line of a run holds its coverage and corpus; an interrupted run (Ctrl-C) still counts its inputs.
+awk '/^[0-9]+\/[0-9]+ Testing: /{name=$3; last=""; runs="?"} /^stat::number_of_executed_units:/{runs=$2}
+     /^#[0-9]+\t/{last=$0; sub(/^#[0-9]+\t[A-Z a-z]+ /, "", last); sub(/ L: .*/, "", last)}
+     /^Test time = /{print name ": " runs " runs in " $4 " s, " last}' \
     build-asan/fuzz/Testing/Temporary/LastTest.log
 # The test suite's own runs are short again.
 cmake -S . -B build-asan -DTESSRA_FUZZ_SECONDS=30 -DTESSRA_FUZZ_RUNS=0 >/dev/null
