@@ -19,7 +19,7 @@ fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSRA_MEMCHECK=ON >/dev/null &
 configuring=$!
 cmake -S . -B build-asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DTESSRA_FUZZ=ON \
-    -DTESSRA_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
+    -DTESSRA_FUZZ_SECONDS="$fuzz_seconds" -DTESSRA_FUZZ_RUNS=0 >/dev/null
 wait "$configuring"
 nice -n 10 cmake --build build-asan -j "$jobs" --target fuzzers >build-asan/fuzzers-build.log 2>&1 &
 fuzzers=$!
