@@ -10,6 +10,8 @@
 #include "recordview/HistoryWindow.h"
 #include "shell/frmMain.h"
 
+#include "LoopbackDevice.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -20,14 +22,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <atomic>
 #include <cstdio>
 #include <malloc.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -36,56 +32,6 @@ constexpr int RequestBytes = 14;
 // A thermostat's measurement values: output 1, input 2, 21.5 and -3.0 degrees.
 const QByteArray Reply = QByteArray::fromHex("FFAA006A12011CFFFE011702052D010200D7801E");
 constexpr qint64 PollingMs = 3000;
-
-// The device: a plain blocking server on its own thread, so that it costs the window's thread nothing.
-class Device
-{
-public:
-    Device(const char *address, quint16 port)
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        int yes = 1;
-        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(port);
-        ::inet_pton(AF_INET, address, &where.sin_addr);
-        m_ok = ::bind(m_fd, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0 && ::listen(m_fd, 16) == 0;
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~Device()
-    {
-        ::shutdown(m_fd, SHUT_RDWR);
-        ::close(m_fd);
-        m_thread.join();
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    void serve()
-    {
-        for (;;) {
-            const int client = ::accept(m_fd, nullptr, nullptr);
-            if (client < 0)
-                return;
-            char request[64];
-            int got = 0;
-            while (got < RequestBytes) {
-                const ssize_t n = ::read(client, request + got, sizeof request - got);
-                if (n <= 0)
-                    break;
-                got += static_cast<int>(n);
-            }
-            if (::write(client, Reply.constData(), Reply.size()) != Reply.size())
-                std::fprintf(stderr, "short write\n");
-            ::close(client);
-        }
-    }
-
-    int m_fd = -1;
-    bool m_ok = false;
-    std::thread m_thread;
-};
 
 double median(std::vector<double> v)
 {
@@ -178,7 +124,7 @@ int main(int argc, char *argv[])
         port = probe.serverPort();
     }
     const char *deviceAddress = "127.0.0.2";
-    Device device(deviceAddress, port);
+    LoopbackDevice device(deviceAddress, port, RequestBytes, Reply);
     if (!device.ok()) {
         std::fprintf(stderr, "the device cannot listen on %s:%u\n", deviceAddress, port);
         return 1;

@@ -11,6 +11,8 @@
 #include "shell/LogLineDelegate.h"
 #include "shell/frmMain.h"
 
+#include "LoopbackDevice.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -58,63 +60,6 @@ QByteArray replyOf(const char *address, quint16 port)
 }
 // The tool's parameter request to that adapter (eNum 1).
 const QByteArray Request = QByteArray::fromHex("FFAA00C80C011CFFFEFFFE0101C0");
-
-// The device: a plain blocking server on its own thread, so that it costs the
-// window's thread nothing.
-class Device
-{
-public:
-    Device(const char *address, quint16 port)
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        int yes = 1;
-        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(port);
-        ::inet_pton(AF_INET, address, &where.sin_addr);
-        m_ok = ::bind(m_fd, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0 && ::listen(m_fd, 16) == 0;
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~Device()
-    {
-        m_stop = true;
-        ::shutdown(m_fd, SHUT_RDWR);
-        ::close(m_fd);
-        m_thread.join();
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    void serve()
-    {
-        while (!m_stop) {
-            const int client = ::accept(m_fd, nullptr, nullptr);
-            if (client < 0)
-                return;
-            char request[64];
-            int got = 0;
-            while (got < RequestBytes) {
-                const ssize_t n = ::read(client, request + got, sizeof request - got);
-                if (n <= 0)
-                    break;
-                got += static_cast<int>(n);
-            }
-            if (::write(client, Reply.constData(), Reply.size()) != Reply.size())
-                std::fprintf(stderr, "short write\n");
-            // The caller closes first, so that the connection's wait after closing stays with it: the tool calls
-            // from its own port every time, and loopback lets a caller reuse its side of a closed connection.
-            while (::read(client, request, sizeof request) > 0) {
-            }
-            ::close(client);
-        }
-    }
-
-    int m_fd = -1;
-    bool m_ok = false;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 double floorExchangeMs(const char *address, quint16 port)
 {
@@ -258,7 +203,7 @@ int main(int argc, char *argv[])
     }
     const char *deviceAddress = "127.0.0.2";
     Reply = replyOf(deviceAddress, port);
-    Device device(deviceAddress, port);
+    LoopbackDevice device(deviceAddress, port, RequestBytes, Reply);
     if (!device.ok()) {
         std::fprintf(stderr, "the device cannot listen on %s:%u\n", deviceAddress, port);
         return 1;
