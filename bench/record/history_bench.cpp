@@ -130,11 +130,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QTemporaryDir folder;
-    QFile ini(folder.filePath(QStringLiteral("TessraPrg.ini")));
-    if (!ini.open(QIODevice::WriteOnly))
+    if (!writeDeviceSettings(folder.path(), port))
         return 1;
-    ini.write("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nPort=" + QByteArray::number(port) + "\r\neNumLan=1\r\n");
-    ini.close();
 
     frmMain window({QHostAddress::LocalHost, folder.path(), QString()});
     window.show();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QString>
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -74,3 +76,12 @@ private:
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
+
+// The window's settings file in folder, naming the device on 127.0.0.2 at port as its LAN adapter.
+inline bool writeDeviceSettings(const QString &folder, quint16 port)
+{
+    QFile ini(folder + QStringLiteral("/TessraPrg.ini"));
+    return ini.open(QIODevice::WriteOnly)
+        && ini.write("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nPort=" + QByteArray::number(port) + "\r\neNumLan=1\r\n")
+        > 0;
+}
