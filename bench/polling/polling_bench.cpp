@@ -107,7 +107,7 @@ int main(int argc, char *argv[])
     ini.write("[TessraProg]\r\nIPAdresse=127.0.0.2\r\nFLGateway=127.0.0.3\r\nPort=" + QByteArray::number(port)
               + "\r\neNumLan=1\r\n");
     ini.close();
-    frmMain window({QHostAddress::LocalHost, folder.path(), QString()});
+    frmMain window({QHostAddress::LocalHost, folder.path(), QString(), QString()});
     window.show();
     auto *log = window.findChild<QListWidget *>(QStringLiteral("List1"));
     if (!QTest::qWaitFor([&] { return log->count() > 0 && window.Listening; }, 5000)) {

@@ -133,7 +133,7 @@ int main(int argc, char *argv[])
     if (!writeDeviceSettings(folder.path(), port))
         return 1;
 
-    frmMain window({QHostAddress::LocalHost, folder.path(), QString()});
+    frmMain window({QHostAddress::LocalHost, folder.path(), QString(), QString()});
     window.show();
     auto *recording = window.findChild<Recording *>(QStringLiteral("Recording"));
     auto *controls = window.findChild<QGroupBox *>(QStringLiteral("fraControl"));

@@ -212,7 +212,7 @@ int main(int argc, char *argv[])
     if (!writeDeviceSettings(folder.path(), port))
         return 1;
 
-    frmMain window({QHostAddress::LocalHost, folder.path(), QString()});
+    frmMain window({QHostAddress::LocalHost, folder.path(), QString(), QString()});
     window.show();
     auto *log = window.findChild<QListWidget *>(QStringLiteral("List1"));
     auto *button = window.findChild<QPushButton *>(QStringLiteral("cmdTest"));

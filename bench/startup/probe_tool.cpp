@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     ini.write("[TessraProg]\r\nPort=" + QByteArray::number(port) + "\r\n");
     ini.close();
 
-    frmMain window({QHostAddress::LocalHost, folder.path(), QString()});
+    frmMain window({QHostAddress::LocalHost, folder.path(), QString(), QString()});
     PaintSeen paintSeen;
     window.installEventFilter(&paintSeen);
     auto *log = window.findChild<QListWidget *>(QStringLiteral("List1"));

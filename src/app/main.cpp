@@ -75,7 +75,8 @@ int main(int argc, char *argv[])
     // The desktop entry the window belongs to, for desktops that match windows to their menu entries by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.tessra.tessraprog"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("de.tessra.tessraprog")));
-    frmMain window({QHostAddress::Any, QCoreApplication::applicationDirPath(), modRWIniFile::UserSettingsFolder()});
+    frmMain window(
+        {QHostAddress::Any, QCoreApplication::applicationDirPath(), modRWIniFile::UserSettingsFolder(), QString()});
     window.show();
     return QApplication::exec();
 }

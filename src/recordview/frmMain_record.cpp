@@ -4,12 +4,13 @@
 // temperature line.
 #include "link/SocketComponent.h"
 #include "record/Recording.h"
-#include "recordview/HistoryWindow.h"
+#include "recordview/HistoryModule.h"
 #include "recordview/SaveAsk.h"
 #include "recordview/TraceWindow.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QDateTime>
 #include <QGuiApplication>
@@ -122,8 +123,17 @@ void frmMain::ShowTraceWindow()
 
 void frmMain::ShowHistoryWindow()
 {
-    if (!m_historyWindow)
-        m_historyWindow = new HistoryWindow(*m_recording, this);
+    if (!m_historyWindow) {
+        const QStringList folders = m_platform.moduleFolder.isEmpty()
+                                        ? HistoryModule::folders(QCoreApplication::applicationDirPath())
+                                        : QStringList{m_platform.moduleFolder};
+        QString error;
+        m_historyWindow = HistoryModule::createWindow(folders, *m_recording, this, error);
+        if (!m_historyWindow) {
+            SaveAsk::failure(this, AppTitle, error);
+            return;
+        }
+    }
     m_historyWindow->show();
     m_historyWindow->raise();
     m_historyWindow->activateWindow();

@@ -1,7 +1,6 @@
 #include "shell/SettingsKeys.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <cstddef>
@@ -51,12 +50,35 @@ constexpr int TDiffOffFunkField = 5;
 constexpr int FlGatewayRow = 0;
 
 
-// The leading number of the text, read leniently: no number gives 0.
+// The leading number of the text, read leniently: no number gives 0. Spaces, then an optional sign, then digits with
+// an optional point, or a point and digits; all of them ASCII, and nothing read from a text that is not valid UTF-16.
+// Read by hand, as a regular expression would be compiled at every start for this one setting.
 double leadingNumber(const QString &text)
 {
-    static const QRegularExpression number(QStringLiteral(R"(^\s*([+-]?(\d+\.?\d*|\.\d+)))"));
-    const QRegularExpressionMatch match = number.match(text);
-    return match.hasMatch() ? QLocale::c().toDouble(match.captured(1)) : 0.0;
+    if (!QStringView(text).isValidUtf16())
+        return 0.0;
+    qsizetype at = 0;
+    const auto next = [&](auto test) { return at < text.size() && test(text.at(at).unicode()); };
+    const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    const auto digits = [&] {
+        const qsizetype from = at;
+        while (next(isDigit))
+            ++at;
+        return at - from;
+    };
+    while (next([](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }))
+        ++at;
+    const qsizetype start = at;
+    if (next([](char16_t c) { return c == u'+' || c == u'-'; }))
+        ++at;
+    const qsizetype whole = digits();
+    const bool point = next([](char16_t c) { return c == u'.'; });
+    if (point)
+        ++at;
+    const qsizetype fraction = point ? digits() : 0;
+    if (whole == 0 && fraction == 0)
+        return 0.0;
+    return QLocale::c().toDouble(QStringView(text).mid(start, at - start));
 }
 
 // Only an index the selector has is taken; anything else falls back to "LAN".

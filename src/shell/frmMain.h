@@ -46,6 +46,8 @@ public:
         QString programFolder;
         // The user's folder for the settings file, where the program's own holds none.
         QString userFolder;
+        // Where the measurement history's module lies; none: below the folder of the running program.
+        QString moduleFolder;
     };
 
     static const QString AppTitle;

@@ -188,6 +188,21 @@ private slots:
         QTRY_COMPARE(contentOf(exported), contentOf(path));
     }
 
+    void historyWithoutItsModuleIsExplained()
+    {
+        QTemporaryDir noModule;
+        m->window.reset();
+        m->window = std::make_unique<frmMain>(
+            frmMain::Platform{QHostAddress::LocalHost, m->folder.path(), QString(), noModule.path()});
+        QVERIFY(m->start());
+        chooseInMenu("Messwertverlauf anzeigen...");
+        rightClick(m->child("Label12"), QPoint(5, 5));
+        QTRY_COMPARE(m->boxes.seen.size(), 1);
+        QCOMPARE(m->boxes.seen[0].title, QString("TessraProg"));
+        QVERIFY(m->boxes.seen[0].text.startsWith("Der Messwertverlauf kann nicht angezeigt werden: "));
+        QVERIFY(!m->window->findChild<QWidget *>("HistoryWindow"));
+    }
+
     void menuOrDialogAskedForAsAPollGoesOutHoldsUpNoExchange_data()
     {
         QTest::addColumn<bool>("dialog");

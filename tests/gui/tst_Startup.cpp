@@ -61,7 +61,8 @@ private slots:
             QVERIFY2(saved.contains(line), line);
         // The program ends with its window, and its socket with it: the next start listens on the port again.
         w.window.reset();
-        w.window = std::make_unique<frmMain>(frmMain::Platform{QHostAddress::LocalHost, w.folder.path(), QString()});
+        w.window = std::make_unique<frmMain>(
+            frmMain::Platform{QHostAddress::LocalHost, w.folder.path(), QString(), QString()});
         QVERIFY(w.showAndActivate());
         QCOMPARE(w.text("Text1(3)") + w.text("Text3(2)"), QString("7745"));
         // A fault at the next unload keeps the file as it was, and says so once.

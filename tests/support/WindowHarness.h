@@ -94,7 +94,7 @@ public:
     {
         if (!settings.isEmpty())
             writeFile(iniPath(), settings);
-        window = std::make_unique<frmMain>(frmMain::Platform{listenAddress, folder.path(), userFolder});
+        window = std::make_unique<frmMain>(frmMain::Platform{listenAddress, folder.path(), userFolder, QString()});
     }
     static QByteArray settingsWithPort(quint16 port)
     {
