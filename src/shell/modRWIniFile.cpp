@@ -206,7 +206,13 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
 
 bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file)
 {
-    if (!canBeSectionName(section) || !canBeKeyName(key))
+    return WriteIniValues(section, {{key, value}}, file);
+}
+
+bool WriteIniValues(const QString &section, const IniValues &values, const QString &file)
+{
+    if (!canBeSectionName(section)
+        || !std::all_of(values.begin(), values.end(), [](const auto &entry) { return canBeKeyName(entry.first); }))
         return false;
     // A file that is there but cannot be read is not replaced: its settings would be lost.
     const FileContent content = loadFile(file);
@@ -228,8 +234,10 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
         trailingComment = commentOfSection(ini, TrailingCommentSection);
         ini.Delete(TrailingCommentSection, nullptr);
     }
-    if (ini.SetValue(iniName(section).constData(), iniName(key).constData(), oneLine(value).constData()) < 0)
-        return false;
+    for (const auto &[key, value] : values) {
+        if (ini.SetValue(iniName(section).constData(), iniName(key).constData(), oneLine(value).constData()) < 0)
+            return false;
+    }
     std::string saved;
     if (ini.Save(saved, true) < 0)
         return false;

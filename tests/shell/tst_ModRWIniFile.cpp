@@ -86,6 +86,21 @@ private slots:
         QCOMPARE(folder.content(), after);
     }
 
+    void writeSeveralAtOnce()
+    {
+        // The same file as one write after the other, made in one replacement; a key that cannot be written keeps
+        // the others from being written too.
+        const QByteArray before = "; von Hand\r\n[Other]\r\nA=1\r\n[tessraprog]\r\nport=4000\r\n";
+        const IniValues values{{"IPAdresse", "10.0.0.7"}, {"Port", "5000"}, {"eNumLan", "3"}};
+        Folder oneByOne(before), atOnce(before);
+        for (const auto &[key, value] : values)
+            QVERIFY(WriteIniValue(Section, key, value, oneByOne.ini));
+        QVERIFY(WriteIniValues(Section, values, atOnce.ini));
+        QCOMPARE(atOnce.content(), oneByOne.content());
+        QVERIFY(!WriteIniValues(Section, {{"Port", "6000"}, {"Po=rt", "1"}}, atOnce.ini));
+        QCOMPARE(atOnce.content(), oneByOne.content());
+    }
+
     void writeThatCannotBeDone_data()
     {
         QTest::addColumn<QString>("key");
