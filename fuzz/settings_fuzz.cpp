@@ -11,6 +11,7 @@
 
 #include "FuzzSupport.h"
 
+#include "shell/IniSnapshot.h"
 #include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
 
@@ -33,21 +34,23 @@ const QTemporaryDir Folder((QFileInfo("/dev/shm").isWritable() ? QStringLiteral(
                            + "/settings_fuzz-XXXXXX");
 const QString IniPath = InitIniPath(Folder.path());
 
+// As the window starts: one read of the file for all keys.
 SettingsTexts startUp()
 {
     SettingsTexts texts;
-    applyStoredSettings(texts, [](const QString &key) {
-        const QString value = ReadIniValue(Section, key, QString(), IniPath, IniBufferSize);
+    const IniSnapshot stored(IniPath);
+    applyStoredSettings(texts, [&stored](const QString &key) {
+        const QString value = stored.value(Section, key, QString(), IniBufferSize);
         require(value.size() < IniBufferSize, "a value read fits the buffer", key);
         return value;
     });
     return texts;
 }
 
+// As the window unloads: every key in one write of the file.
 void unload(const SettingsTexts &texts)
 {
-    for (const auto &[key, value] : settingsToStore(texts))
-        require(WriteIniValue(Section, key, value, IniPath), "every key is written", key);
+    require(WriteIniValues(Section, settingsToStore(texts), IniPath), "every key is written");
 }
 
 // The values a hand-written file gives the keys the window does not write, as a reader sees them: "[section]" lines and
@@ -55,6 +58,7 @@ void unload(const SettingsTexts &texts)
 // than 24; beyond them the check costs more than it finds.
 QStringList othersIn(QByteArray content)
 {
+    const IniSnapshot stored(IniPath);
     QSet<QString> seen;
     for (const auto &entry : settingsToStore(SettingsTexts()))
         seen.insert((Section + u'\n' + entry.first).toLower());
@@ -70,7 +74,7 @@ QStringList othersIn(QByteArray content)
                  && values.size() < 24 && !seen.contains(name)) {
             seen.insert(name);
             values << QStringLiteral("[%1] %2=").arg(section, key)
-                    + ReadIniValue(section, key, QStringLiteral("\x01missing"), IniPath, 1 << 20);
+                    + stored.value(section, key, QStringLiteral("\x01missing"), 1 << 20);
         }
     }
     return values;
