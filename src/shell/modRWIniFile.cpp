@@ -26,6 +26,8 @@ namespace {
 // It has no letters, so no hand-written section matches it in any case.
 constexpr char TrailingCommentSection[] = "\x01\x02\x03\x7f";
 
+constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
+
 enum class FileState { Missing, Loaded, Unusable };
 
 struct FileContent
@@ -65,7 +67,8 @@ QByteArray withoutNul(QByteArray bytes)
 QByteArray withoutUnclosedSections(QByteArray bytes)
 {
     const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
-    qsizetype lineStart = 0;
+    // SimpleIni takes a UTF-8 byte-order mark at the start for no part of the first line.
+    qsizetype lineStart = bytes.startsWith(Utf8Bom) ? qsizetype(std::strlen(Utf8Bom)) : 0;
     while (lineStart < bytes.size()) {
         qsizetype lineEnd = lineStart;
         while (lineEnd < bytes.size() && !isLineEnd(bytes.at(lineEnd)))
@@ -247,7 +250,7 @@ bool WriteIniValues(const QString &section, const IniValues &values, const QStri
         text += trailingComment + '\n';
     // A file that did not start with a byte-order mark must not start with one now: a key
     // whose name begins with those bytes, written first, would lose them at the next read.
-    if (!ini.IsUnicode() && text.startsWith("\xEF\xBB\xBF"))
+    if (!ini.IsUnicode() && text.startsWith(Utf8Bom))
         text.prepend('\n');
     text.replace("\r\n", "\n");
     if (lineEnd != "\n")

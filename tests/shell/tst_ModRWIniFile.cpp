@@ -74,6 +74,9 @@ private slots:
         QTest::newRow("a section line without \"]\" is left out, its keys stay in the section before")
             << QByteArrayLiteral("[Other]\nA=1\0B=2\n[Tessra\n \t[TessraProg\n; Kommentar\nPort=4000\n") << "5000"
             << QByteArray("[Other]\nA=1\nB=2\n\n; Kommentar\nPort=4000\n\n\n[TessraProg]\nPort=5000\n");
+        QTest::newRow("so is one after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF[Tessra\nA=1\n[TessraProg]\nPort=4000\n") << "5000"
+            << QByteArray("\xEF\xBB\xBF" "A=1\n\n\n[TessraProg]\nPort=5000\n");
     }
 
     void write()
