@@ -11,6 +11,7 @@
 
 #include "FuzzSupport.h"
 
+#include "shell/IniSnapshot.h"
 #include "shell/SettingsKeys.h"
 #include "shell/modRWIniFile.h"
 
@@ -33,32 +34,33 @@ const QTemporaryDir Folder((QFileInfo("/dev/shm").isWritable() ? QStringLiteral(
                            + "/settings_fuzz-XXXXXX");
 const QString IniPath = InitIniPath(Folder.path());
 
-SettingsTexts startUp()
+// As the window starts: one read of the file for all keys.
+SettingsTexts startUp(const IniSnapshot &stored)
 {
     SettingsTexts texts;
-    applyStoredSettings(texts, [](const QString &key) {
-        const QString value = ReadIniValue(Section, key, QString(), IniPath, IniBufferSize);
+    applyStoredSettings(texts, [&stored](const QString &key) {
+        const QString value = stored.value(Section, key, QString(), IniBufferSize);
         require(value.size() < IniBufferSize, "a value read fits the buffer", key);
         return value;
     });
     return texts;
 }
 
+// As the window unloads: every key in one write of the file.
 void unload(const SettingsTexts &texts)
 {
-    for (const auto &[key, value] : settingsToStore(texts))
-        require(WriteIniValue(Section, key, value, IniPath), "every key is written", key);
+    require(WriteIniValues(Section, settingsToStore(texts), IniPath), "every key is written");
 }
 
-// The values a hand-written file gives the keys the window does not write, as a reader sees them: "[section]" lines and
+// The keys a hand-written file holds that the window does not write, as a reader sees them: "[section]" lines and
 // the text before "=" of the lines after them (before the first section, the nameless one's). A file rarely names more
 // than 24; beyond them the check costs more than it finds.
-QStringList othersIn(QByteArray content)
+QList<QPair<QString, QString>> othersIn(QByteArray content)
 {
     QSet<QString> seen;
     for (const auto &entry : settingsToStore(SettingsTexts()))
         seen.insert((Section + u'\n' + entry.first).toLower());
-    QStringList values;
+    QList<QPair<QString, QString>> others;
     QString section;
     for (const QByteArray &raw : content.replace('\r', '\n').replace('\0', '\n').split('\n')) {
         const QString line = QString::fromLatin1(raw).trimmed();
@@ -67,12 +69,20 @@ QStringList othersIn(QByteArray content)
         if (line.startsWith(u'['))
             section = line.mid(1).section(u']', 0, 0).trimmed();
         else if (line.indexOf(u'=') > 0 && !line.startsWith(u';') && !line.startsWith(u'#') && !key.isEmpty()
-                 && values.size() < 24 && !seen.contains(name)) {
+                 && others.size() < 24 && !seen.contains(name)) {
             seen.insert(name);
-            values << QStringLiteral("[%1] %2=").arg(section, key)
-                    + ReadIniValue(section, key, QStringLiteral("\x01missing"), IniPath, 1 << 20);
+            others.append({section, key});
         }
     }
+    return others;
+}
+
+// Their values as the file holds them.
+QStringList valuesOf(const QList<QPair<QString, QString>> &others, const IniSnapshot &stored)
+{
+    QStringList values;
+    for (const auto &[section, key] : others)
+        values << QStringLiteral("[%1] %2=").arg(section, key) + stored.value(section, key, "\x01missing", 1 << 20);
     return values;
 }
 
@@ -94,11 +104,21 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
     require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size(),
             "the fuzz input can be put into the file");
     file.close();
-    const QStringList others = othersIn(content);
-    const SettingsTexts read = startUp();
+    const QList<QPair<QString, QString>> others = othersIn(content);
+    QStringList otherValues;
+    SettingsTexts read;
+    {
+        const IniSnapshot stored(IniPath);
+        otherValues = valuesOf(others, stored);
+        read = startUp(stored);
+    }
     unload(read);
-    require(startUp() == read, "a second start-up reads what the first one did");
-    require(othersIn(content) == others, "values the window does not write are kept", others.join(u'\n'));
+    {
+        const IniSnapshot stored(IniPath);
+        require(startUp(stored) == read, "a second start-up reads what the first one did");
+        require(valuesOf(others, stored) == otherValues, "values the window does not write are kept",
+                otherValues.join(u'\n'));
+    }
 
     // The input's lines, one after the other, in the fields the window keeps.
     SettingsTexts typed = read;
@@ -110,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
         field = QString::fromUtf8(lines[next++ % lines.size()]);
     typed.select = content.size() % 2;
     unload(typed);
-    const StoredValues wanted = settingsToStore(typed), got = settingsToStore(startUp());
+    const StoredValues wanted = settingsToStore(typed), got = settingsToStore(startUp(IniSnapshot(IniPath)));
     for (qsizetype k = 0; k < wanted.size(); ++k) {
         const QString &value = wanted[k].second;
         if (canBeStored(value) && (k >= AddressRows || value.count(u'.') == AddressRows - 1))

@@ -613,11 +613,9 @@ void frmMain::WriteSettings()
 {
     // The user's folder is made at the first unload; what cannot be kept is said once, not lost silently.
     bool kept = QDir().mkpath(QFileInfo(IniFilePath).absolutePath());
-    const SettingsKeys::StoredValues values = SettingsKeys::settingsToStore(SettingsSnapshot());
-    for (const auto &[key, value] : values) {
-        if (!modRWIniFile::WriteIniValue(IniSection, key, value, IniFilePath))
-            kept = false;
-    }
+    // One replacement of the file for all keys: a failure midway cannot leave half of them old.
+    if (!modRWIniFile::WriteIniValues(IniSection, SettingsKeys::settingsToStore(SettingsSnapshot()), IniFilePath))
+        kept = false;
     if (!kept)
         MsgBox(QMessageBox::Warning, SettingsNotKept.arg(QDir::toNativeSeparators(IniFilePath)), AppTitle);
 }

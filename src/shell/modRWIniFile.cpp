@@ -26,6 +26,8 @@ namespace {
 // It has no letters, so no hand-written section matches it in any case.
 constexpr char TrailingCommentSection[] = "\x01\x02\x03\x7f";
 
+constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
+
 enum class FileState { Missing, Loaded, Unusable };
 
 struct FileContent
@@ -65,7 +67,8 @@ QByteArray withoutNul(QByteArray bytes)
 QByteArray withoutUnclosedSections(QByteArray bytes)
 {
     const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
-    qsizetype lineStart = 0;
+    // SimpleIni takes a UTF-8 byte-order mark at the start for no part of the first line.
+    qsizetype lineStart = bytes.startsWith(Utf8Bom) ? qsizetype(std::strlen(Utf8Bom)) : 0;
     while (lineStart < bytes.size()) {
         qsizetype lineEnd = lineStart;
         while (lineEnd < bytes.size() && !isLineEnd(bytes.at(lineEnd)))
@@ -206,7 +209,13 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
 
 bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file)
 {
-    if (!canBeSectionName(section) || !canBeKeyName(key))
+    return WriteIniValues(section, {{key, value}}, file);
+}
+
+bool WriteIniValues(const QString &section, const IniValues &values, const QString &file)
+{
+    if (!canBeSectionName(section)
+        || !std::all_of(values.begin(), values.end(), [](const auto &entry) { return canBeKeyName(entry.first); }))
         return false;
     // A file that is there but cannot be read is not replaced: its settings would be lost.
     const FileContent content = loadFile(file);
@@ -228,8 +237,10 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
         trailingComment = commentOfSection(ini, TrailingCommentSection);
         ini.Delete(TrailingCommentSection, nullptr);
     }
-    if (ini.SetValue(iniName(section).constData(), iniName(key).constData(), oneLine(value).constData()) < 0)
-        return false;
+    for (const auto &[key, value] : values) {
+        if (ini.SetValue(iniName(section).constData(), iniName(key).constData(), oneLine(value).constData()) < 0)
+            return false;
+    }
     std::string saved;
     if (ini.Save(saved, true) < 0)
         return false;
@@ -239,7 +250,7 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
         text += trailingComment + '\n';
     // A file that did not start with a byte-order mark must not start with one now: a key
     // whose name begins with those bytes, written first, would lose them at the next read.
-    if (!ini.IsUnicode() && text.startsWith("\xEF\xBB\xBF"))
+    if (!ini.IsUnicode() && text.startsWith(Utf8Bom))
         text.prepend('\n');
     text.replace("\r\n", "\n");
     if (lineEnd != "\n")

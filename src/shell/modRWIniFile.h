@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // The settings file: an 8-bit INI file of [section] and key=value lines, in which
@@ -35,5 +37,10 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
 // cannot be read or written or the section or key cannot be a name on an INI line.
 // Line breaks in value become blanks; characters beyond Latin-1 become "?".
 bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &file);
+
+// Sets several keys of section at once, each as WriteIniValue sets it, in one replacement of the file: either all of
+// them are kept or none is. Returns false, and changes nothing, where WriteIniValue would fail for any of them.
+using IniValues = QList<QPair<QString, QString>>;
+bool WriteIniValues(const QString &section, const IniValues &values, const QString &file);
 
 } // namespace modRWIniFile

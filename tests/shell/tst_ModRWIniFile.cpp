@@ -74,6 +74,9 @@ private slots:
         QTest::newRow("a section line without \"]\" is left out, its keys stay in the section before")
             << QByteArrayLiteral("[Other]\nA=1\0B=2\n[Tessra\n \t[TessraProg\n; Kommentar\nPort=4000\n") << "5000"
             << QByteArray("[Other]\nA=1\nB=2\n\n; Kommentar\nPort=4000\n\n\n[TessraProg]\nPort=5000\n");
+        QTest::newRow("so is one after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF[Tessra\nA=1\n[TessraProg]\nPort=4000\n") << "5000"
+            << QByteArray("\xEF\xBB\xBF" "A=1\n\n\n[TessraProg]\nPort=5000\n");
     }
 
     void write()
@@ -84,6 +87,21 @@ private slots:
         const Folder folder(before);
         QVERIFY(WriteIniValue(Section, " Port ", value, folder.ini));
         QCOMPARE(folder.content(), after);
+    }
+
+    void writeSeveralAtOnce()
+    {
+        // The same file as one write after the other, made in one replacement; a key that cannot be written keeps
+        // the others from being written too.
+        const QByteArray before = "; von Hand\r\n[Other]\r\nA=1\r\n[tessraprog]\r\nport=4000\r\n";
+        const IniValues values{{"IPAdresse", "10.0.0.7"}, {"Port", "5000"}, {"eNumLan", "3"}};
+        Folder oneByOne(before), atOnce(before);
+        for (const auto &[key, value] : values)
+            QVERIFY(WriteIniValue(Section, key, value, oneByOne.ini));
+        QVERIFY(WriteIniValues(Section, values, atOnce.ini));
+        QCOMPARE(atOnce.content(), oneByOne.content());
+        QVERIFY(!WriteIniValues(Section, {{"Port", "6000"}, {"Po=rt", "1"}}, atOnce.ini));
+        QCOMPARE(atOnce.content(), oneByOne.content());
     }
 
     void writeThatCannotBeDone_data()
