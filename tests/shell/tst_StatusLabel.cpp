@@ -1,0 +1,59 @@
+// The status line looks exactly as a filled label with its colour in the palette, in each state it shows, and again
+// when it comes back to a state it has shown before.
+
+#include "TestMain.h"
+#include "shell/StatusLabel.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+
+class TestStatusLabel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void looksAsAFilledLabel()
+    {
+        QWidget window;
+        window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+        auto *status = new StatusLabel(QStringLiteral("??"), &window);
+        auto *filled = new QLabel(QStringLiteral("??"), &window);
+        filled->setAutoFillBackground(true);
+        status->move(10, 10);
+        filled->move(10, 60);
+        window.resize(300, 110);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const struct
+        {
+            QString text;
+            QColor colour;
+        } states[] = {{"swStatusListen", QColor(0, 255, 0)},
+                      {"swStatusIdle", QColor(255, 255, 0)},
+                      {"swStatusUnused", QColor(255, 0, 255)},
+                      {"swStatusListen", QColor(0, 255, 0)}};
+        for (const auto &state : states) {
+            status->setText(state.text);
+            status->setBackground(state.colour);
+            status->adjustSize();
+            filled->setText(state.text);
+            QPalette colours = filled->palette();
+            colours.setColor(QPalette::Window, state.colour);
+            filled->setPalette(colours);
+            filled->adjustSize();
+            QCOMPARE(status->size(), filled->size());
+            // What the window shows, as it is on the screen.
+            const auto shown = [&window](QWidget *label) {
+                QApplication::processEvents();
+                const QRect at = label->geometry();
+                return window.screen()->grabWindow(window.winId(), at.x(), at.y(), at.width(), at.height()).toImage();
+            };
+            QTRY_COMPARE(shown(status), shown(filled));
+            QCOMPARE(status->background(), state.colour);
+        }
+    }
+};
+
+TESSRA_TEST(TestStatusLabel)
+#include "tst_StatusLabel.moc"
