@@ -1,5 +1,5 @@
-// The status line looks exactly as a filled label with its colour in the palette, in each state it shows, and again
-// when it comes back to a state it has shown before.
+// The status line looks exactly as a filled label with its colour in the palette, in each state it shows, with the
+// same caption on another colour, and again when it comes back to a state it has shown before.
 
 #include "TestMain.h"
 #include "shell/StatusLabel.h"
@@ -31,7 +31,7 @@ private slots:
             QColor colour;
         } states[] = {{"swStatusListen", QColor(0, 255, 0)},
                       {"swStatusIdle", QColor(255, 255, 0)},
-                      {"swStatusUnused", QColor(255, 0, 255)},
+                      {"swStatusIdle", QColor(255, 0, 255)},
                       {"swStatusListen", QColor(0, 255, 0)}};
         for (const auto &state : states) {
             status->setText(state.text);
