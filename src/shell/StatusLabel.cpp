@@ -8,8 +8,9 @@
 
 namespace {
 
-// A socket has ten states; more looks than that come from captions set from elsewhere.
-constexpr qsizetype MaxFaces = 16;
+// A socket has ten states, each shown in an active or an inactive window; more looks than that come from captions
+// set from elsewhere, and are drawn anew.
+constexpr qsizetype MaxFaces = 20;
 
 } // namespace
 
