@@ -56,8 +56,13 @@ QPixmap StatusLabel::drawFace() const
 {
     QLabel model(text());
     model.setAttribute(Qt::WA_DontShowOnScreen);
-    model.setFont(font());
+    // The font and colours as this label has them, every property of them: those it took from its window would
+    // otherwise give way to the application's in a label that has no window.
+    QFont face = font();
+    face.setResolveMask(QFont::AllPropertiesResolved);
+    model.setFont(face);
     QPalette colours = palette();
+    colours.setResolveMask(~QPalette::ResolveMask(0));
     colours.setColor(backgroundRole(), background());
     // The model is never the active window: it paints in the colours this label has in its window's state.
     if (isActiveWindow()) {

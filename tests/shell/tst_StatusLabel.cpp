@@ -16,9 +16,15 @@ private slots:
     void looksAsAFilledLabel()
     {
         QWidget window;
-        window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+        // A font of the window's own, which the application's is while its controls are made, as in the tool.
+        QFont own = window.font();
+        own.setPixelSize(QFontInfo(own).pixelSize() + 7);
+        window.setFont(own);
+        const QFont applicationFont = QGuiApplication::font();
+        QGuiApplication::setFont(own);
         auto *status = new StatusLabel(QStringLiteral("??"), &window);
         auto *filled = new QLabel(QStringLiteral("??"), &window);
+        QGuiApplication::setFont(applicationFont);
         filled->setAutoFillBackground(true);
         status->move(10, 10);
         filled->move(10, 60);
