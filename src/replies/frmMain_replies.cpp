@@ -139,9 +139,13 @@ void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
                     button->setChecked(e.on);
             } else {
                 static_assert(std::is_same_v<E, ReplyEffects::SetFillColour>);
-                if (QWidget *indicator = control(e.indicator)) {
+                // Each measurement reply sets every indicator; a new palette costs a repaint, so only a new colour
+                // is given one.
+                const QColor colour = QColor::fromRgb(e.colour);
+                QWidget *indicator = control(e.indicator);
+                if (indicator && indicator->palette().color(QPalette::Window) != colour) {
                     QPalette fill = indicator->palette();
-                    fill.setColor(QPalette::Window, QColor::fromRgb(e.colour));
+                    fill.setColor(QPalette::Window, colour);
                     indicator->setPalette(fill);
                 }
             }

@@ -8,6 +8,7 @@
 #include "shell/EventLog.h"
 #include "shell/IniSnapshot.h"
 #include "shell/LogLineDelegate.h"
+#include "shell/StatusLabel.h"
 #include "shell/Twips.h"
 #include "shell/SettingsKeys.h"
 #include "shell/YieldToEvents.h"
@@ -421,8 +422,7 @@ void frmMain::createControls()
     Label11->setBuddy(List2);
 
     Label9 = label(this, QStringLiteral("Label9"), QStringLiteral("Socket-Status:"), 120, 3960, 1095, 255);
-    Label10 = label(this, QStringLiteral("Label10"), QStringLiteral("??"), 1320, 3960, 0, 0);
-    Label10->setAutoFillBackground(true);
+    Label10 = place(new StatusLabel(QStringLiteral("??"), this), QStringLiteral("Label10"), 1320, 3960, 0, 0);
     Label10->adjustSize();
     Label12 = label(this, QStringLiteral("Label12"), QStringLiteral("Temperatur ?"), 4680, 3960, 0, 0);
     Label12->adjustSize();
@@ -706,9 +706,7 @@ void frmMain::ShowSocketState(qint32 state)
 {
     if (state == LastShownState)
         return;
-    QPalette colours = Label10->palette();
-    colours.setColor(QPalette::Window, StatusLine::colourForState(state));
-    Label10->setPalette(colours);
+    Label10->setBackground(StatusLine::colourForState(state));
     Label10->setText(StatusLine::textForState(StateText, state));
     // An exchange passes through the same few states each time: each text is measured once.
     if (Label10->font() != m_statusLineFont) {
@@ -740,8 +738,11 @@ void frmMain::Timer2_Timer()
     if (SW->state() >= 0)
         ShowSocketState(SW->state());
     // Once the status line shows the socket's state the refresh rests until the socket tells of a change: ticking on
-    // would wake the idle window five times a second to show the same text.
-    if (SW->state() != LastShownState)
+    // would wake the idle window five times a second to show the same text. A state it has just read from the socket
+    // and shown needs no second look, as one that a handler showed does.
+    if (SW->state() == LastShownState)
+        Timer2->stop();
+    else if (!Timer2->isActive())
         Timer2->start();
 }
 

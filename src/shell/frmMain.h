@@ -28,6 +28,7 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class SocketComponent;
+class StatusLabel;
 class TwoStateButton;
 
 // The program's one window: every control and all long-lived state, and the
@@ -273,7 +274,7 @@ private:
     QLabel *Label14 = nullptr;
     QListWidget *List1 = nullptr;
     QLabel *Label9 = nullptr;
-    QLabel *Label10 = nullptr;
+    StatusLabel *Label10 = nullptr;
     QLabel *Label12 = nullptr;
     QLabel *Label11 = nullptr;
     QListWidget *List2 = nullptr;

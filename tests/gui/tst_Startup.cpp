@@ -6,6 +6,7 @@
 #include "WindowHarness.h"
 
 #include <QLabel>
+#include <QPixmap>
 #include <QProcess>
 
 using namespace WindowHarness;
@@ -35,13 +36,18 @@ private slots:
         // the socket's own again.
         auto *status = w.child<QLabel>("Label10");
         QTRY_COMPARE(status->text(), QString("swStatusListen"));
-        QCOMPARE(status->palette().color(QPalette::Window), QColor(0, 255, 0));
+        const auto shownColour = [status] { return status->grab().toImage().pixelColor(0, 0); };
+        QCOMPARE(shownColour(), QColor(0, 255, 0));
         QCOMPARE(status->width(), status->sizeHint().width());
+        int refreshes = 0;
+        connect(w.child<QTimer>("Timer2"), &QTimer::timeout, this, [&refreshes] { ++refreshes; });
         w.window->ShowSocketState(1);
         QCOMPARE(status->text(), QString("swStatusIdle"));
+        QCOMPARE(shownColour(), QColor(255, 255, 0));
         QTRY_COMPARE(status->text(), QString("swStatusListen"));
-        // Then the refresh rests: nothing wakes the idle window.
+        // Then the refresh rests: nothing wakes the idle window, not even once more to look at what it just showed.
         QTRY_VERIFY(!w.child<QTimer>("Timer2")->isActive());
+        QCOMPARE(refreshes, 1);
         // Every control array is filled, and the target kind chosen.
         QCOMPARE((QStringList{w.text("Text1(0)"), w.text("Text1(16)"), w.text("Text2(19)"), w.text("Text3(2)"),
                               w.text("Text4(3)"), w.text("Text5(4)")}),
