@@ -5,6 +5,7 @@
 //   polling_bench [seconds]
 
 #include "shell/frmMain.h"
+#include "FreePort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,12 +55,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
 
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-    }
+    const quint16 port = freeLoopbackPort();
     QTemporaryDir folder;
     // The example installation without the reports that come by themselves: only polling crosses the wire.
     QFile example(QStringLiteral(EXAMPLE_INSTALLATION));

@@ -11,12 +11,12 @@
 #include "shell/frmMain.h"
 
 #include "LoopbackDevice.h"
+#include "FreePort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -117,12 +117,7 @@ int main(int argc, char *argv[])
     }
 
     // 1. Polling exchanges with the history window closed and open.
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-    }
+    const quint16 port = freeLoopbackPort();
     const char *deviceAddress = "127.0.0.2";
     LoopbackDevice device(deviceAddress, port, RequestBytes, Reply);
     if (!device.ok()) {

@@ -12,6 +12,7 @@
 #include "shell/frmMain.h"
 
 #include "LoopbackDevice.h"
+#include "FreePort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
 #include <QTemporaryDir>
@@ -195,12 +195,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int exchanges = argc > 1 ? std::max(20, std::atoi(argv[1])) : 200;
 
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-    }
+    const quint16 port = freeLoopbackPort();
     const char *deviceAddress = "127.0.0.2";
     Reply = replyOf(deviceAddress, port);
     LoopbackDevice device(deviceAddress, port, RequestBytes, Reply);

@@ -3,12 +3,12 @@
 
 #include "ProbeReport.h"
 #include "shell/frmMain.h"
+#include "FreePort.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
 #include <QListWidget>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -16,12 +16,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-    }
+    const quint16 port = freeLoopbackPort();
     QFile ini(folder.filePath(QStringLiteral("TessraPrg.ini")));
     if (!ini.open(QIODevice::WriteOnly))
         return 2;
