@@ -159,6 +159,7 @@ int main(int argc, char *argv[])
         return clock.nsecsElapsed() / 1e6;
     };
     std::vector<double> closed, open;
+    int failed = 0;
     constexpr int Block = 20;
     for (int block = 0; block < exchanges / Block; ++block) {
         const bool showing = block % 2;
@@ -172,16 +173,24 @@ int main(int argc, char *argv[])
         }
         for (int k = 0; k < Block; ++k) {
             const double ms = pass();
-            if (ms < 0) {
-                std::fprintf(stderr, "a polling exchange did not end\n");
+            if (ms >= 0) {
+                (showing ? open : closed).push_back(ms);
+                continue;
+            }
+            // Back to back, a call now and then fails at once with "Socket error: Unknown error" and its reply
+            // time-out ends it: it records nothing, so it is left out and counted.
+            ++failed;
+            if (failed > exchanges / 10 || !QTest::qWaitFor([&] { return window.Listening && controls->isEnabled(); }, 5000)) {
+                std::fprintf(stderr, "%d polling exchanges did not end\n", failed);
                 return 1;
             }
-            (showing ? open : closed).push_back(ms);
         }
     }
     delete history;
     const double c = median(closed), o = median(open);
-    std::printf("polling exchange, %zu each: history window closed median %.3f ms, open median %.3f ms (%+.1f %%)\n",
-                closed.size(), c, o, (o - c) / c * 100);
+    std::printf("polling exchange, %zu and %zu: history window closed median %.3f ms, open median %.3f ms (%+.1f %%)\n",
+                closed.size(), open.size(), c, o, (o - c) / c * 100);
+    if (failed > 0)
+        std::printf("(%d exchanges ended with a socket error and are left out)\n", failed);
     return 0;
 }
