@@ -195,8 +195,16 @@ QString IniSnapshot::value(const QString &section, const QString &key, const QSt
     QString value = defaultValue;
     if (m_parsed) {
         const char *stored = m_parsed->ini.GetValue(iniName(section).constData(), iniName(key).constData(), nullptr);
-        if (stored)
+        if (stored) {
             value = QString::fromLatin1(stored);
+            // A value cut to the buffer has no blanks at its new end either: so it reads as it will once written
+            // back, and the next start-up sees the same text.
+            if (value.size() > room) {
+                value.truncate(room);
+                while (value.endsWith(u' ') || value.endsWith(u'\t'))
+                    value.chop(1);
+            }
+        }
     }
     return value.left(room);
 }

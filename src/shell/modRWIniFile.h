@@ -23,8 +23,8 @@ QString UserSettingsFolder();
 
 // The value of key in section, or defaultValue when the file, the section or the key is
 // missing or the file cannot be read; either way at most size - 1 characters of it. Bytes
-// are taken as Latin-1, blanks around the value are not part of it, and of a key that
-// appears twice the last value counts.
+// are taken as Latin-1, blanks around the value are not part of it (nor at the end of one
+// that was cut), and of a key that appears twice the last value counts.
 QString ReadIniValue(const QString &section, const QString &key, const QString &defaultValue,
                      const QString &file, int size);
 

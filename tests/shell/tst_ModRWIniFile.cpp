@@ -48,6 +48,9 @@ private slots:
         const Folder folder("[TessraProg]\nPort=" + QByteArray(300, '7'));
         QCOMPARE(ReadIniValue(Section, "Port", "-", folder.ini, IniBufferSize), QString(255, u'7'));
         QCOMPARE(ReadIniValue(Section, "Port", "-", folder.ini, 1), QString());
+        // Cut where blanks follow, it has none at its end, as it reads once written back.
+        const Folder cutAtBlanks("[TessraProg]\nPort=" + QByteArray(253, '7') + " \t8");
+        QCOMPARE(ReadIniValue(Section, "Port", "-", cutAtBlanks.ini, IniBufferSize), QString(253, u'7'));
     }
     void snapshotKeepsTheFileAsItWasRead()
     {
