@@ -31,7 +31,8 @@ QWidget *make(const QString &kind, QWidget *parent)
         return new QLineEdit(QStringLiteral("192"), parent);
     if (kind == QLatin1String("QCheckBox"))
         return new QCheckBox(QStringLiteral("Box"), parent);
-    if (kind == QLatin1String("QLabel"))
+    // The tool's status line is a label that paints its own colour.
+    if (kind == QLatin1String("QLabel") || kind == QLatin1String("StatusLabel"))
         return new QLabel(QStringLiteral("Label"), parent);
     if (kind == QLatin1String("QGroupBox"))
         return new QGroupBox(QStringLiteral("Frame"), parent);
