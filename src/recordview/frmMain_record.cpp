@@ -40,6 +40,9 @@ void frmMain::connectRecordHandlers()
 
 void frmMain::Record(Seen what, const QByteArray &bytes)
 {
+    // Each exchange starts by dropping what is left of the last one, mostly nothing.
+    if (bytes.isEmpty())
+        return;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     switch (what) {
     case Seen::Sent:

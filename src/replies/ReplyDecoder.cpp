@@ -311,7 +311,7 @@ bool Decoding::decode(const Protocol::MeasurementValues &values)
     QString line = QStringLiteral("-> OutPort: ");
     for (int n = 1; n <= Protocol::ChannelCount; ++n) {
         const bool on = bit(values.outputs, n - 1);
-        line += QStringLiteral("Kanal %1=").arg(n) + (on ? QStringLiteral("ON, ") : QStringLiteral("OFF, "));
+        line += QStringLiteral("Kanal ") + QString::number(n) + QLatin1String(on ? "=ON, " : "=OFF, ");
         effects.append(SetSwitchState{{ControlArray::Port1, n - 1}, on});
     }
     line.chop(2);
@@ -323,7 +323,7 @@ bool Decoding::decode(const Protocol::MeasurementValues &values)
     line = QStringLiteral("-> InPort: ");
     for (int n = 1; n <= Protocol::ChannelCount; ++n) {
         const bool active = bit(values.inputs, n - 1);
-        line += QStringLiteral("Kanal %1=").arg(n) + (active ? QStringLiteral("ON, ") : QStringLiteral("OFF, "));
+        line += QStringLiteral("Kanal ") + QString::number(n) + QLatin1String(active ? "=ON, " : "=OFF, ");
         effects.append(SetFillColour{{ControlArray::Shape1, n - 1}, active ? InputActive : InputIdle});
     }
     line.chop(2);

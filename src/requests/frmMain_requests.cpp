@@ -64,20 +64,23 @@ void frmMain::BuildRequest()
     snapshot.currentChannel = CurrentChannel;
     snapshot.targetKindIndex = Combo1->currentIndex();
     snapshot.text1 = texts(Text1);
-    snapshot.text2 = texts(Text2);
     snapshot.text3 = texts(Text3);
-    snapshot.text5 = texts(Text5);
-    snapshot.check2 = checkValues(Check2);
-    snapshot.check4 = checkValues(Check4);
     // A channel without a switch button reads as switched off.
     if (CurrentChannel >= 0 && static_cast<std::size_t>(CurrentChannel) < Port1.size())
         snapshot.port1State = Port1[static_cast<std::size_t>(CurrentChannel)]->isChecked() ? SwitchedOn : 0;
-    snapshot.txPowerByte = static_cast<quint8>(GetTxPowerByte());
-    qint16 frequencyHigh = 0;
-    qint16 frequencyLow = 0;
-    GetFrequencyBytes(frequencyHigh, frequencyLow);
-    snapshot.frequencyHigh = static_cast<quint8>(frequencyHigh);
-    snapshot.frequencyLow = static_cast<quint8>(frequencyLow);
+    // The new parameters go only into a programming request: the measurement poll, every 3 s, reads none of them.
+    if (CurrentCommand == RequestBuilder::CommandProgramming) {
+        snapshot.text2 = texts(Text2);
+        snapshot.text5 = texts(Text5);
+        snapshot.check2 = checkValues(Check2);
+        snapshot.check4 = checkValues(Check4);
+        snapshot.txPowerByte = static_cast<quint8>(GetTxPowerByte());
+        qint16 frequencyHigh = 0;
+        qint16 frequencyLow = 0;
+        GetFrequencyBytes(frequencyHigh, frequencyLow);
+        snapshot.frequencyHigh = static_cast<quint8>(frequencyHigh);
+        snapshot.frequencyLow = static_cast<quint8>(frequencyLow);
+    }
 
     const RequestBuilder::BuiltRequest built = RequestBuilder::BuildRequest(snapshot);
     for (const RequestEffect &effect : built.effects) {
