@@ -126,8 +126,12 @@ void frmMain::ApplyReplyEffect(const ReplyEffect &effect)
                 if (auto *field = qobject_cast<QLineEdit *>(target)) {
                     SetFieldText(field, e.text);
                 } else if (auto *label = qobject_cast<QLabel *>(target)) {
-                    label->setText(e.text);
-                    label->adjustSize();
+                    // Each measurement reply sets the temperature line, mostly to what it shows already. A resize,
+                    // even to the same size, has the window work out anew what its opaque children cover.
+                    if (label->text() != e.text || label->wordWrap() || label->size() != label->sizeHint()) {
+                        label->setText(e.text);
+                        label->adjustSize();
+                    }
                 }
             } else if constexpr (std::is_same_v<E, ReplyEffects::SetCheck>) {
                 if (auto *box = qobject_cast<QCheckBox *>(control(e.box)))

@@ -714,12 +714,12 @@ void frmMain::ShowSocketState(qint32 state)
         m_statusLineFont = Label10->font();
     }
     if (const auto known = m_statusLineSizes.constFind(Label10->text()); known != m_statusLineSizes.cend()) {
-        Label10->resize(*known);
+        if (Label10->size() != *known)
+            Label10->resize(*known);
     } else {
         Label10->adjustSize();
         m_statusLineSizes.insert(Label10->text(), Label10->size());
     }
-    Label10->update();
     LastShownState = state;
     // A status line that changed is held against the socket once more by the refresh.
     if (!Timer2->isActive())

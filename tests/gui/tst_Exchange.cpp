@@ -296,6 +296,8 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         exchange("GetMesswerte", "FFAA00CE1201000000FFFE010500060D00D7801E");
         QCOMPARE(label("Label12"), QString("Temperatur 1:  21,5 °C Temperatur 2: -3,0 °C"));
+        // The line grows with its text, so that none of it is cut off.
+        QCOMPARE(m->child("Label12")->size(), m->child("Label12")->sizeHint());
         QCOMPARE(m->misannounced(), QStringList());
         for (int k = 0; k < 4; ++k) {
             const bool on = (0x6 >> k) & 1;
