@@ -18,6 +18,7 @@ using Protocol::ParsedReply;
 
 constexpr char Blank = ' ';
 constexpr int TenthsPerUnit = 10;
+constexpr qsizetype MeasurementEffects = 16;
 constexpr int OctetsPerAddress = 4;
 
 // Fields of the window the replies fill.
@@ -129,6 +130,9 @@ struct Decoding
     Decoding(const ParsedReply &parsed, const ReplySnapshot &snapshot)
         : parsed(parsed), header(parsed.message.header), snapshot(snapshot)
     {
+        // Room for the effects of a measurement reply, the one that comes every 3 s while polling, so that the list
+        // does not grow step by step; longer replies grow it as needed.
+        effects.reserve(MeasurementEffects);
     }
 
     const ParsedReply &parsed;
