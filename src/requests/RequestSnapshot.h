@@ -4,7 +4,9 @@
 #include <QtGlobal>
 #include <array>
 
-// What BuildRequest reads from the window, taken just before it runs.
+// What BuildRequest reads from the window, taken just before it runs. The new
+// parameters (text2, text5, check2, check4, txPowerByte, frequency) are read by
+// programming alone; the window leaves them empty for the other commands.
 struct RequestSnapshot
 {
     int currentCommand = 0; // CurrentCommand, 1 to 5
