@@ -107,18 +107,39 @@ bool QtSocketComponent::connectToHost(const QString &host)
     releaseConnection();
     m_used = true;
     m_failed = false;
+    m_hostName = host;
+    call(isPort(m_localPort));
+    return true;
+}
+
+void QtSocketComponent::call(bool fromOwnPort)
+{
     auto *socket = new QTcpSocket(this);
     // The devices are on this machine's own networks: no proxy stands between, and asking the system for one cost
     // each connection a round trip to the proxy resolver's thread and a read of the services file.
     socket->setProxy(QNetworkProxy::NoProxy);
     // Devices answer to the port they were called from when they can; where
     // that port is taken the connection goes out from any port.
-    if (isPort(m_localPort))
-        socket->bind(m_listenAddress, static_cast<quint16>(m_localPort), QAbstractSocket::ReuseAddressHint);
+    m_callingFromOwnPort = fromOwnPort
+        && socket->bind(m_listenAddress, static_cast<quint16>(m_localPort), QAbstractSocket::ReuseAddressHint);
     adopt(socket, false);
-    m_hostName = host;
-    socket->connectToHost(host, static_cast<quint16>(m_remotePort));
+    socket->connectToHost(m_hostName, static_cast<quint16>(m_remotePort));
     noteState();
+}
+
+bool QtSocketComponent::callAgainFromAnyPort(QTcpSocket *socket, QAbstractSocket::SocketError error)
+{
+    // The tool ends each exchange first, so its side of the last connection to the same device stays a while after
+    // closing. Until the device has closed too, and for a minute after with a device that speaks TCP without
+    // timestamps, the system lets no new call to that device go out from the same port, although the port is free.
+    const bool portHeld = error == QAbstractSocket::UnknownSocketError || error == QAbstractSocket::AddressInUseError
+        || error == QAbstractSocket::SocketAddressNotAvailableError;
+    if (!portHeld || socket != m_socket || !m_callingFromOwnPort || m_accepted)
+        return false;
+    m_socket = nullptr;
+    socket->disconnect(this);
+    bury(socket);
+    call(false);
     return true;
 }
 
@@ -296,7 +317,7 @@ void QtSocketComponent::adopt(QTcpSocket *socket, bool accepted)
     connect(socket, &QTcpSocket::disconnected, this, [this] { dispatch([this] { emit disconnected(); }); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
         // A peer that closes is reported as a disconnection, not as an error.
-        if (error == QAbstractSocket::RemoteHostClosedError)
+        if (error == QAbstractSocket::RemoteHostClosedError || callAgainFromAnyPort(socket, error))
             return;
         m_failed = true;
         noteState();

@@ -2,6 +2,7 @@
 
 #include "link/SocketComponent.h"
 
+#include <QAbstractSocket>
 #include <QHostAddress>
 #include <QPointer>
 
@@ -46,6 +47,10 @@ private:
 
     void offerConnection(qintptr handle);
     void dropPendingConnection();
+    // Calls the device at m_hostName, from the port it listens on when fromOwnPort and that port can be bound.
+    void call(bool fromOwnPort);
+    // Starts the call again from any port when the system would not let it out from the own one; false otherwise.
+    bool callAgainFromAnyPort(QTcpSocket *socket, QAbstractSocket::SocketError error);
     void adopt(QTcpSocket *socket, bool accepted);
     void releaseConnection();
     void stopListening();
@@ -66,6 +71,7 @@ private:
     QString m_hostName;
     bool m_used = false;
     bool m_accepted = false;
+    bool m_callingFromOwnPort = false;
     bool m_failed = false;
     int m_dispatching = 0;
     int m_toldState = Unused;

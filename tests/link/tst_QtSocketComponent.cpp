@@ -9,6 +9,11 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 class TestQtSocketComponent : public QObject
 {
     Q_OBJECT
@@ -95,6 +100,39 @@ private slots:
         QTRY_COMPARE(reported.size(), 5);
         sw.reset();
         QCOMPARE(reported, (QStringList{"Connection refused", "connected", "ready", "connected", "ready"}));
+    }
+
+    void callsAgainWhileTheLastCallStillHoldsItsPort()
+    {
+        // The tool ends each exchange first. While the device has not closed its side, or for a minute after when it
+        // speaks TCP without timestamps, that connection keeps the tool's port towards it.
+        const int device = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const auto closed = qScopeGuard([device] { ::close(device); });
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        ::inet_pton(AF_INET, "127.0.0.2", &where.sin_addr);
+        socklen_t size = sizeof where;
+        QVERIFY(::bind(device, reinterpret_cast<sockaddr *>(&where), size) == 0 && ::listen(device, 4) == 0
+                && ::getsockname(device, reinterpret_cast<sockaddr *>(&where), &size) == 0);
+        const quint16 port = ntohs(where.sin_port);
+        QtSocketComponent sw(QHostAddress::LocalHost);
+        QStringList errors;
+        connect(&sw, &SocketComponent::errorOccurred, this, [&](int, const QString &text) { errors << text; });
+        QSignalSpy ready(&sw, &SocketComponent::readyToWrite);
+        QList<quint16> callerPorts;
+        for (int call = 0; call < 2; ++call) {
+            QVERIFY(sw.setLocalPort(port) && sw.setRemotePort(port) && sw.connectToHost("127.0.0.2"));
+            QVERIFY(ready.wait());
+            sockaddr_in caller{};
+            socklen_t callerSize = sizeof caller;
+            const int held = ::accept(device, reinterpret_cast<sockaddr *>(&caller), &callerSize);
+            QVERIFY(held >= 0);
+            callerPorts << ntohs(caller.sin_port);
+            QVERIFY(sw.write("x") && sw.disconnectSocket());
+        }
+        // The second call goes out from another port rather than failing.
+        QCOMPARE(errors, QStringList());
+        QVERIFY(callerPorts[0] == port && callerPorts[1] != port);
     }
 
     void reachesDevicesDirectWhateverProxyIsSet()
