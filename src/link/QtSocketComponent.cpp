@@ -307,6 +307,8 @@ void QtSocketComponent::adopt(QTcpSocket *socket, bool accepted)
     m_socket = socket;
     m_accepted = accepted;
     connect(socket, &QTcpSocket::connected, this, [this, socket] {
+        // Only a call that has not yet come through starts again from another port.
+        m_callingFromOwnPort = false;
         dispatch([this, socket] {
             emit connected();
             if (m_socket == socket && socket->state() == QAbstractSocket::ConnectedState)
