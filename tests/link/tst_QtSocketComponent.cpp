@@ -120,13 +120,18 @@ private slots:
         connect(&sw, &SocketComponent::errorOccurred, this, [&](int, const QString &text) { errors << text; });
         QSignalSpy ready(&sw, &SocketComponent::readyToWrite);
         QList<quint16> callerPorts;
+        QList<int> held;
+        const auto released = qScopeGuard([&held] {
+            for (int fd : held)
+                ::close(fd);
+        });
         for (int call = 0; call < 2; ++call) {
             QVERIFY(sw.setLocalPort(port) && sw.setRemotePort(port) && sw.connectToHost("127.0.0.2"));
             QVERIFY(ready.wait());
             sockaddr_in caller{};
             socklen_t callerSize = sizeof caller;
-            const int held = ::accept(device, reinterpret_cast<sockaddr *>(&caller), &callerSize);
-            QVERIFY(held >= 0);
+            held << ::accept(device, reinterpret_cast<sockaddr *>(&caller), &callerSize);
+            QVERIFY(held.last() >= 0);
             callerPorts << ntohs(caller.sin_port);
             QVERIFY(sw.write("x") && sw.disconnectSocket());
         }
