@@ -28,8 +28,15 @@ public:
 
     // Everything that arrived, also beyond one frame; the next reply starts afresh.
     QByteArray take();
+    // Takes back what take() handed over when the decoding waits for the rest of its frame, so that the rest joins
+    // it; false, keeping nothing, when the frame has all its bytes or 45 of them.
+    bool awaitRest(const QByteArray &begun);
+    // How many bytes at the front of what take() hands over next it has handed over before.
+    qsizetype takenBefore() const { return m_takenBefore; }
 
 private:
     QByteArray m_bytes;
     bool m_ended = false; // the peer closed, or the idle time passed
+    bool m_awaitingRest = false; // m_bytes were decoded already and wait for the rest of their frame
+    qsizetype m_takenBefore = 0;
 };

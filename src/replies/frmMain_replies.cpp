@@ -49,7 +49,8 @@ void frmMain::ReplyIdle_Timer()
 void frmMain::StartReply()
 {
     m_replyIdle->stop();
-    Record(Seen::Dropped, m_reply.take());
+    const qsizetype traced = m_reply.takenBefore();
+    Record(Seen::Dropped, m_reply.take().mid(traced));
 }
 
 bool frmMain::DecodeReply()
@@ -64,8 +65,10 @@ bool frmMain::DecodeReply()
             Timer1->start(remaining);
     };
 
+    // The trace has each byte once, also where a frame is decoded again with its rest.
+    const qsizetype traced = m_reply.takenBefore();
     const QByteArray received = m_reply.take();
-    Record(Seen::Received, received);
+    Record(Seen::Received, received.mid(traced));
     RxBuffer = received;
     if (ReplyDecoder::NothingReadable(received)) {
         resumeTimeout();
@@ -80,8 +83,11 @@ bool frmMain::DecodeReply()
     m_decoding = false;
     if (!closed) {
         resumeTimeout();
+        // Weather data that came without its rest keep the exchange open; the rest, when it comes, joins them.
         if (m_peerClosedWhileDecoding)
             SW_Disconnect();
+        else
+            m_reply.awaitRest(received);
     }
     return closed;
 }

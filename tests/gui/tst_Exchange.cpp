@@ -80,6 +80,13 @@ private slots:
             << false << QStringList{"GetMesswerte"} << QByteArray("FFAA00BF1501000000FFFE029600000000000000000000")
             << QByteArray("FFAA00CE0C011CFFFEFFFE0101F3") << 1500
             << QStringList{"Abfrage Messwerte", "-> empfange Wetterdaten....", TimedOut, ListenOn} << QStringList();
+        QTest::newRow("weather data whose rest follows a pause: the first part is told, then the whole")
+            << false << QStringList{"GetMesswerte"} << QByteArray("FFAA00BF167B1CFFFE011E0296310311000C000000801958 split")
+            << QByteArray("FFAA00CE0C011CFFFEFFFE0101F3") << 1500
+            << QStringList{"Abfrage Messwerte", "-> empfange Wetterdaten....", "-> empfange Wetterdaten....",
+                           "außen= -2.5 °C, Regen=1.2 Lt/m², Wind akt.=3 Km/h, Wind max=17 Km/h, Licht=88", Closed,
+                           ListenOn}
+            << QStringList();
         QTest::newRow("the LAN adapter's parameters, a byte a segment")
             << false << test << LanParameterReply.toHex() + " bytewise" << asked << 1500
             << QStringList{Asked} + LanParameterLines << QStringList();
@@ -112,7 +119,7 @@ private slots:
         const QList<QByteArray> how = answer.split(' ');
         if (!answer.isEmpty())
             device.answerNext({QByteArray::fromHex(how[0]), funk ? 200 : 0, how.contains("bytewise"),
-                               how.contains("close"), funk});
+                               how.contains("close"), funk, false, how.contains("split") ? 16 : 0});
         enter(input);
         QVERIFY(!m->controlsEnabled());
         QCOMPARE(m->child<QTimer>("Timer1")->interval(), timeout);

@@ -43,13 +43,17 @@ private slots:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("peer");
         QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("splitAt"); // the rest of the reply follows a pause
         QTest::newRow("a measurement reply to \"Daten Einzelabfrage\"")
             << "GetMesswerte" << Thermostat << "127.0.0.2"
-            << "eNum 1 1/23 127.0.0.2,Messwerte,21.5,-3.0,1,0,0,0,0,1,0,0,,,,,";
+            << "eNum 1 1/23 127.0.0.2,Messwerte,21.5,-3.0,1,0,0,0,0,1,0,0,,,,," << 0;
         QTest::newRow("a switch acknowledgement")
-            << "Port1(0)" << SwitchAck << "127.0.0.2" << "eNum 1 0/0 127.0.0.2,Schaltquittung,,,1,0,0,1,,,,,,,,,";
+            << "Port1(0)" << SwitchAck << "127.0.0.2" << "eNum 1 0/0 127.0.0.2,Schaltquittung,,,1,0,0,1,,,,,,,,," << 0;
         QTest::newRow("weather data the station sends unasked")
-            << "" << Weather << "127.0.0.1" << "eNum 123 1/30 127.0.0.1,Wetterdaten,,,,,,,,,,,3,17,1.2,-2.5,88";
+            << "" << Weather << "127.0.0.1" << "eNum 123 1/30 127.0.0.1,Wetterdaten,,,,,,,,,,,3,17,1.2,-2.5,88" << 0;
+        // Decoded once without their rest and once whole, they are traced as they came and recorded once.
+        QTest::newRow("weather data whose rest follows a pause")
+            << "" << Weather << "127.0.0.1" << "eNum 123 1/30 127.0.0.1,Wetterdaten,,,,,,,,,,,3,17,1.2,-2.5,88" << 16;
     }
     void valueRepliesAreRecordedAsTheyCrossTheWire()
     {
@@ -57,9 +61,10 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(QString, peer);
         QFETCH(QString, row);
+        QFETCH(int, splitAt);
         const qsizetype before = recording->trace().size();
         if (press.isEmpty()) {
-            m->lan.callTool({reply});
+            m->lan.callTool({reply, 0, false, false, false, false, splitAt});
         } else {
             m->lan.answerNext({reply});
             m->click(press);
@@ -69,7 +74,7 @@ private slots:
         QCOMPARE(HistoryCsv(QLocale::c()).row(recording->history().last()).section(',', 1), row);
         // The request that was sent, if any, and the reply, each with the peer it crossed to or from.
         const auto &trace = recording->trace();
-        QCOMPARE(trace.size(), before + (press.isEmpty() ? 1 : 2));
+        QCOMPARE(trace.size(), before + (press.isEmpty() ? 1 : 2) + (splitAt > 0 ? 1 : 0));
         if (!press.isEmpty()) {
             QCOMPARE(trace.at(before).direction, TraceFrame::Direction::Sent);
             QCOMPARE(trace.at(before).bytes, m->lan.requests.last());
@@ -77,7 +82,9 @@ private slots:
             QCOMPARE(trace.at(before).port, m->port);
         }
         QCOMPARE(trace.last().direction, TraceFrame::Direction::Received);
-        QCOMPARE(trace.last().bytes, reply);
+        QCOMPARE(trace.last().bytes, reply.mid(splitAt));
+        if (splitAt > 0)
+            QCOMPARE(trace.at(trace.size() - 2).bytes, reply.left(splitAt));
         QCOMPARE(QHostAddress(trace.last().peer.toIPv4Address()).toString(), peer);
     }
 

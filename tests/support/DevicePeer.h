@@ -27,6 +27,7 @@ public:
         bool closeAfter = false;
         bool callBack = false; // drops the caller, answers on a connection of its own to the tool
         bool resetAfter = false; // resets the connection instead of closing it
+        int splitAt = 0; // the bytes from here on follow SplitPauseMs later
     };
 
     // The tool listens on 127.0.0.1, on the same port.
@@ -54,6 +55,8 @@ public:
 
 private:
     static constexpr int GapMs = 20;
+    // Longer than the tool waits for the rest of a reply.
+    static constexpr int SplitPauseMs = 250;
 
     void serve(QTcpSocket *socket)
     {
@@ -82,16 +85,25 @@ private:
     void write(QTcpSocket *socket, const Answer &answer)
     {
         QPointer<QTcpSocket> target(socket);
-        const int pieces = answer.bytewise ? int(answer.bytes.size()) : 1;
-        for (int i = 0; i < pieces; ++i) {
-            const QByteArray piece = answer.bytewise ? answer.bytes.mid(i, 1) : answer.bytes;
-            QTimer::singleShot(answer.delayMs + i * GapMs, this, [target, piece] {
+        // Each piece with the time it leaves at.
+        QList<std::pair<int, QByteArray>> pieces;
+        if (answer.bytewise) {
+            for (int i = 0; i < answer.bytes.size(); ++i)
+                pieces.append({answer.delayMs + i * GapMs, answer.bytes.mid(i, 1)});
+        } else if (answer.splitAt > 0) {
+            pieces = {{answer.delayMs, answer.bytes.left(answer.splitAt)},
+                      {answer.delayMs + SplitPauseMs, answer.bytes.mid(answer.splitAt)}};
+        } else {
+            pieces = {{answer.delayMs, answer.bytes}};
+        }
+        for (const auto &[at, piece] : pieces) {
+            QTimer::singleShot(at, this, [target, piece] {
                 if (target)
                     target->write(piece);
             });
         }
         if (answer.closeAfter || answer.resetAfter)
-            QTimer::singleShot(answer.delayMs + (pieces - 1) * GapMs, this, [target, answer] {
+            QTimer::singleShot(pieces.last().first, this, [target, answer] {
                 // With a zero linger time, closing resets the connection instead of ending it.
                 const linger abrupt{1, 0};
                 if (target && answer.resetAfter)
