@@ -135,8 +135,10 @@ bool Exchange::decodeReply()
         if (remaining >= 0)
             m_timeout.start(remaining);
     };
+    // Each byte is told once, also where a frame is decoded again with its rest.
+    const qsizetype told = m_reply.takenBefore();
     const QByteArray received = m_reply.take();
-    emit replyReceived(received);
+    emit replyReceived(received.mid(told));
     const ReplyDecoder::DecodedReply decoded = ReplyDecoder::DecodeReply(received, m_snapshot);
     for (const ReplyEffect &effect : decoded.effects) {
         if (const auto *line = std::get_if<ReplyEffects::WriteLog>(&effect))
@@ -144,6 +146,8 @@ bool Exchange::decodeReply()
     }
     if (!decoded.closingStepsFollow()) {
         resumeTimeout();
+        // Weather data that came without their rest: the rest, when it comes, joins them.
+        m_reply.awaitRest(received);
         return false;
     }
     emit replied(received);
