@@ -96,8 +96,9 @@ private:
         } else {
             pieces = {{answer.delayMs, answer.bytes}};
         }
-        for (const auto &[at, piece] : pieces) {
-            QTimer::singleShot(at, this, [target, piece] {
+        for (const auto &timed : pieces) {
+            const QByteArray piece = timed.second;
+            QTimer::singleShot(timed.first, this, [target, piece] {
                 if (target)
                     target->write(piece);
             });
