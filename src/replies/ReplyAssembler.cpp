@@ -10,14 +10,13 @@ using ReplyDecoder::MaxDecodedLength;
 ReplyAssembler::Progress ReplyAssembler::segmentArrived(QByteArrayView segment)
 {
     m_bytes.append(segment);
-    m_awaitingRest = m_awaitingRest && segment.isEmpty();
     return progress();
 }
 
 ReplyAssembler::Progress ReplyAssembler::peerClosed()
 {
     // A frame taken back for its rest has been decoded as far as it came; a close before the rest adds nothing.
-    if (std::exchange(m_awaitingRest, false)) {
+    if (m_takenBefore > 0 && m_bytes.size() == m_takenBefore) {
         m_bytes.clear();
         m_takenBefore = 0;
     }
@@ -47,7 +46,6 @@ ReplyAssembler::Progress ReplyAssembler::progress() const
 QByteArray ReplyAssembler::take()
 {
     m_ended = false;
-    m_awaitingRest = false;
     m_takenBefore = 0;
     return std::exchange(m_bytes, QByteArray());
 }
@@ -56,9 +54,8 @@ bool ReplyAssembler::awaitRest(const QByteArray &begun)
 {
     m_bytes = begun;
     m_ended = false;
-    m_awaitingRest = progress() == Progress::Partial;
-    if (!m_awaitingRest)
+    if (progress() != Progress::Partial)
         m_bytes.clear();
     m_takenBefore = m_bytes.size();
-    return m_awaitingRest;
+    return m_takenBefore > 0;
 }

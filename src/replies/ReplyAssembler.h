@@ -37,6 +37,6 @@ public:
 private:
     QByteArray m_bytes;
     bool m_ended = false; // the peer closed, or the idle time passed
-    bool m_awaitingRest = false; // m_bytes were decoded already and wait for the rest of their frame
+    // Bytes at the front of m_bytes that were decoded already; while nothing followed them, they wait for their rest.
     qsizetype m_takenBefore = 0;
 };
